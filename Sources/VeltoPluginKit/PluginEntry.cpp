@@ -1,0 +1,7 @@
+#include <VeltoPluginKit/PluginEntry.h>
+
+namespace velto {
+
+PluginEntry::~PluginEntry() = default;
+
+} // namespace velto

@@ -1,0 +1,7 @@
+#include <VeltoPluginKit/PublicIPToggleable.h>
+
+namespace velto {
+
+PublicIPToggleable::~PublicIPToggleable() = default;
+
+} // namespace velto

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <VeltoPluginKit/VeltoPluginKitExport.h>
+
+#include <QColor>
+#include <QPixmap>
+#include <QString>
+
+namespace velto {
+
+/**
+ * The small monochrome symbols that views place beside their texts ("cpu",
+ * "memorychip", "network", "arrow.down", "arrow.up", "gearshape"), drawn from
+ * SVG and tinted with a colour.
+ */
+namespace SystemSymbol {
+
+/// True when @p name is one of the symbols this kit draws.
+VELTOPLUGINKIT_EXPORT bool exists(const QString& name);
+
+/// The symbol at @p pointSize (square) for @p devicePixelRatio, tinted with @p color.
+/// An unknown name gives a transparent pixmap of the same size.
+VELTOPLUGINKIT_EXPORT QPixmap pixmap(const QString& name, int pointSize, const QColor& color,
+                                     qreal devicePixelRatio = 1.0);
+
+} // namespace SystemSymbol
+} // namespace velto
