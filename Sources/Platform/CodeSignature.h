@@ -15,7 +15,8 @@ namespace velto::platform {
 struct VerifiedBundle {
     QByteArray manifest;                   ///< the CodeResources bytes that were checked
     std::vector<SealedFile> files;         ///< parsed from exactly those bytes
-    std::optional<QString> signerIdentity; ///< leaf certificate's summary; absent when ad hoc
+    /// The leaf certificate's summary; absent when ad hoc or when the leaf's subject is empty.
+    std::optional<QString> signerIdentity;
 
     /// SHA-256 of the manifest bytes, lowercase hex.
     QString uniqueIdentifier() const;
@@ -40,6 +41,12 @@ inline constexpr const char* kUnknownIdentity = "unknown";
  */
 std::optional<VerifiedBundle> verify(const QString& bundlePath);
 
+/// verify() with the one-line reason when the bundle does not pass.
+Result<VerifiedBundle> check(const QString& bundlePath);
+
+/// The bundle's CodeResources bytes when they are a well-formed seal; the reason otherwise.
+Result<QByteArray> readManifest(const QString& bundlePath);
+
 /// "unknown" when no seal can be read; the ad-hoc text without a signer
 /// certificate; else the leaf's common name, or its one-line subject.
 QString signingIdentity(const QString& bundlePath);
@@ -50,7 +57,11 @@ std::optional<QString> uniqueIdentifier(const QString& bundlePath);
 /// Seals @p bundlePath ad hoc, removing any earlier CMS signature.
 Status signAdHoc(const QString& bundlePath);
 
-/// Seals @p bundlePath and signs the seal with the PEM certificate and private key.
+/**
+ * Seals @p bundlePath and signs the seal with the PEM certificate and private key.
+ * Certificates after the first in @p certificatePemPath travel in the signature
+ * as its chain. The key must be unencrypted and belong to the first certificate.
+ */
 Status signWithIdentity(const QString& bundlePath, const QString& certificatePemPath,
                         const QString& privateKeyPemPath);
 

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+
+namespace velto {
+
+class CPUMetricsSource;
+
+/// The status item's reading: the cpu symbol and the total load as "%3.0f%%", both in
+/// the load colour. Shows 0 % until the source has a snapshot.
+class CPUMenuBarView : public QWidget {
+public:
+    explicit CPUMenuBarView(std::shared_ptr<CPUMetricsSource> source, QWidget* parent = nullptr);
+    ~CPUMenuBarView() override;
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void refresh();
+
+    std::shared_ptr<CPUMetricsSource> m_source;
+    QLabel* m_icon;
+    QLabel* m_value;
+};
+
+} // namespace velto

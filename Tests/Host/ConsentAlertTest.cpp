@@ -1,0 +1,49 @@
+#include <Platform/ConsentAlert.h>
+#include <Support/TestEnvironment.h>
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace velto::platform;
+
+TEST(ConsentAlert, OffersLoadFirstAsTheDefaultThenDontLoad) {
+    const auto box = ConsentAlert::make(QStringLiteral("Jane Developer"));
+    EXPECT_EQ(box->text(), QStringLiteral("New third-party plugin"));
+    EXPECT_EQ(box->informativeText(),
+              QStringLiteral("A plugin signed by \"Jane Developer\" wants to load for the first time. Third-party "
+                             "plugins run with the same access to your Mac as velto itself."));
+    const QList<QAbstractButton*> buttons = box->buttons();
+    ASSERT_EQ(buttons.size(), 2);
+    EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("Load"));
+    EXPECT_EQ(box->buttonRole(buttons.at(0)), QMessageBox::AcceptRole);
+    EXPECT_EQ(box->buttonRole(buttons.at(1)), QMessageBox::RejectRole);
+
+    box->show();
+    box->grab().save(velto::test::renderPath(QStringLiteral("consent-alert.png")));
+}
+
+TEST(ConsentAlert, AnswersYesOnlyForLoad) {
+    const auto answer = [](const char* buttonText) {
+        QTimer::singleShot(0, [buttonText] {
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+                    for (QAbstractButton* button : box->buttons())
+                        if (button->text() == QLatin1String(buttonText))
+                            button->click();
+        });
+        return ConsentAlert::run(QStringLiteral("<b>Mallory</b>"));
+    };
+    EXPECT_TRUE(answer("Load"));
+    EXPECT_FALSE(answer("Don't Load"));
+    QTimer::singleShot(0, [] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+                box->reject();
+    });
+    EXPECT_FALSE(ConsentAlert::run(QStringLiteral("x"))) << "closing the alert is a no";
+}

@@ -1,0 +1,61 @@
+#include "Support/TestCertificate.h"
+
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+
+#include <QFile>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace velto::test {
+
+namespace {
+
+struct Deleter {
+    void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
+    void operator()(X509* certificate) const { X509_free(certificate); }
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+template <typename T> using Owned = std::unique_ptr<T, Deleter>;
+
+bool writePem(const QString& path, const std::function<int(std::FILE*)>& write) {
+    Owned<std::FILE> file(std::fopen(QFile::encodeName(path).constData(), "wb"));
+    return file && write(file.get()) == 1;
+}
+
+} // namespace
+
+TestCertificate makeTestCertificate(const QString& folder, const QString& commonName) {
+    TestCertificate result{folder + QStringLiteral("/certificate.pem"), folder + QStringLiteral("/key.pem")};
+    Owned<EVP_PKEY> key(EVP_EC_gen("P-256"));
+    Owned<X509> certificate(X509_new());
+    if (!key || !certificate)
+        return {};
+    X509_set_version(certificate.get(), 2);
+    ASN1_INTEGER_set(X509_get_serialNumber(certificate.get()), 1);
+    X509_gmtime_adj(X509_getm_notBefore(certificate.get()), 0);
+    X509_gmtime_adj(X509_getm_notAfter(certificate.get()), 60L * 60 * 24 * 365);
+    X509_set_pubkey(certificate.get(), key.get());
+    X509_NAME* name = X509_get_subject_name(certificate.get());
+    X509_NAME_add_entry_by_txt(name, "O", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>("Velto Tests"), -1, -1, 0);
+    if (!commonName.isEmpty()) {
+        const QByteArray cn = commonName.toUtf8();
+        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>(cn.constData()),
+                                   -1, -1, 0);
+    }
+    X509_set_issuer_name(certificate.get(), name);
+    if (X509_sign(certificate.get(), key.get(), EVP_sha256()) == 0)
+        return {};
+    const bool written =
+        writePem(result.certificatePath, [&](std::FILE* file) { return PEM_write_X509(file, certificate.get()); }) &&
+        writePem(result.privateKeyPath, [&](std::FILE* file) {
+            return PEM_write_PrivateKey(file, key.get(), nullptr, nullptr, 0, nullptr, nullptr);
+        });
+    return written ? result : TestCertificate{};
+}
+
+} // namespace velto::test

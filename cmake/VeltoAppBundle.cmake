@@ -1,0 +1,23 @@
+# velto.app: Contents/Info.json, Contents/Linux/velto, Contents/Frameworks
+# (the plug-in kit) and Contents/Resources/Plugins (the built-in bundles).
+# Building the `package` target lays out all of it.
+
+set(VELTO_APP_DIR ${CMAKE_BINARY_DIR}/velto.app)
+set_target_properties(VeltoPluginKit PROPERTIES
+    LIBRARY_OUTPUT_DIRECTORY ${VELTO_APP_DIR}/Contents/Frameworks)
+
+set(velto_feed_entry "")
+if(VELTO_FEED_URL)
+    set(velto_feed_entry ",\n    \"SUFeedURL\": \"${VELTO_FEED_URL}\"")
+endif()
+file(GENERATE OUTPUT ${VELTO_APP_DIR}/Contents/Info.json CONTENT "{
+    \"CFBundleExecutable\": \"velto\",
+    \"CFBundleIdentifier\": \"${VELTO_BUNDLE_IDENTIFIER}\",
+    \"CFBundleName\": \"velto\",
+    \"CFBundleShortVersionString\": \"${PROJECT_VERSION}\",
+    \"CFBundleVersion\": \"${VELTO_BUILD_NUMBER}\"${velto_feed_entry}
+}
+")
+
+get_property(velto_builtin_bundles GLOBAL PROPERTY VELTO_BUILTIN_BUNDLE_TARGETS)
+add_custom_target(package ALL DEPENDS velto ${velto_builtin_bundles})
