@@ -55,7 +55,8 @@ std::vector<CPULoadRecord> baselineFor(const CPUReading& previous, const CPURead
     std::size_t p = 0;
     const std::size_t previousCount =
         std::min(previous.loads.size(), previous.processorNumbers.size());
-    const std::size_t currentCount = std::min(current.loads.size(), current.processorNumbers.size());
+    const std::size_t currentCount =
+        std::min(current.loads.size(), current.processorNumbers.size());
     for (std::size_t c = 0; c < currentCount; ++c) {
         const std::uint32_t number = current.processorNumbers[c];
         while (p < previousCount && previous.processorNumbers[p] < number) {

@@ -4,12 +4,11 @@
 #include "CPUCore/CPUMetricsSource.h"
 #include "CPUCore/UsageBar.h"
 
-#include <VeltoPluginKit/SystemSymbol.h>
-
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <VeltoPluginKit/SystemSymbol.h>
 
 namespace velto {
 namespace {
@@ -122,8 +121,8 @@ CPUDetailView::CoreRow CPUDetailView::makeCoreRow(std::size_t index) {
 
 void CPUDetailView::refresh() {
     const QColor primary = palette().color(QPalette::WindowText);
-    m_titleIcon->setPixmap(
-        SystemSymbol::pixmap(QStringLiteral("cpu"), kTitleIconPixels, primary, devicePixelRatioF()));
+    m_titleIcon->setPixmap(SystemSymbol::pixmap(QStringLiteral("cpu"), kTitleIconPixels, primary,
+                                                devicePixelRatioF()));
 
     const CPUSnapshot* snapshot = m_source && m_source->latest() ? &*m_source->latest() : nullptr;
     m_waiting->setVisible(snapshot == nullptr);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QWidget>
-
 #include <memory>
 #include <vector>
 
@@ -16,6 +15,7 @@ class UsageBar;
 /// The popover's content: a "CPU" title, then the total load and one row per processor
 /// with its bar and percentage, or "Waiting for data…" until the first snapshot.
 class CPUDetailView : public QWidget {
+    Q_OBJECT
 public:
     explicit CPUDetailView(std::shared_ptr<CPUMetricsSource> source, QWidget* parent = nullptr);
     ~CPUDetailView() override;

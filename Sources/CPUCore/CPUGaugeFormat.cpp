@@ -44,6 +44,8 @@ QString coreLabel(std::size_t index) {
     return QString::fromLatin1(text);
 }
 
-QString waitingText() { return QStringLiteral("Waiting for data\u2026"); }
+QString waitingText() {
+    return QStringLiteral("Waiting for data\u2026");
+}
 
 } // namespace velto::CPUGaugeFormat

@@ -3,13 +3,11 @@
 #include "CPUCore/CPUGaugeFormat.h"
 #include "CPUCore/CPUMetricsSource.h"
 
-#include <VeltoPluginKit/SystemSymbol.h>
-
 #include <QEvent>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
-
+#include <VeltoPluginKit/SystemSymbol.h>
 #include <algorithm>
 
 namespace velto {
@@ -62,8 +60,7 @@ void CPUMenuBarView::changeEvent(QEvent* event) {
 }
 
 void CPUMenuBarView::refresh() {
-    const double fraction =
-        m_source && m_source->latest() ? m_source->latest()->totalUsage : 0.0;
+    const double fraction = m_source && m_source->latest() ? m_source->latest()->totalUsage : 0.0;
     const QColor color = CPUGaugeFormat::loadColor(CPUGaugeFormat::loadLevel(fraction),
                                                    palette().color(QPalette::WindowText));
 
@@ -71,8 +68,8 @@ void CPUMenuBarView::refresh() {
     valuePalette.setColor(QPalette::WindowText, color);
     m_value->setPalette(valuePalette);
     m_value->setText(CPUGaugeFormat::percent(fraction));
-    m_icon->setPixmap(SystemSymbol::pixmap(QStringLiteral("cpu"), kIconPixels, color,
-                                           devicePixelRatioF()));
+    m_icon->setPixmap(
+        SystemSymbol::pixmap(QStringLiteral("cpu"), kIconPixels, color, devicePixelRatioF()));
 }
 
 } // namespace velto

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QWidget>
-
 #include <memory>
 
 class QLabel;
@@ -13,6 +12,7 @@ class CPUMetricsSource;
 /// The status item's reading: the cpu symbol and the total load as "%3.0f%%", both in
 /// the load colour. Shows 0 % until the source has a snapshot.
 class CPUMenuBarView : public QWidget {
+    Q_OBJECT
 public:
     explicit CPUMenuBarView(std::shared_ptr<CPUMetricsSource> source, QWidget* parent = nullptr);
     ~CPUMenuBarView() override;

@@ -4,13 +4,13 @@
 #include "CPUCore/ProcStatParser.h"
 
 #include <VeltoPluginKit/RepeatingTimer.h>
-
 #include <cmath>
 #include <utility>
 
 namespace velto {
 
-CPUMetricsSource::CPUMetricsSource(std::string statPath) : m_file(std::in_place, std::move(statPath)) {}
+CPUMetricsSource::CPUMetricsSource(std::string statPath)
+    : m_file(std::in_place, std::move(statPath)) {}
 
 CPUMetricsSource::CPUMetricsSource(TextReader reader) : m_reader(std::move(reader)) {}
 

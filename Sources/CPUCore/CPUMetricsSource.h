@@ -5,7 +5,6 @@
 #include "CPUCore/ProcFileReader.h"
 
 #include <VeltoPluginKit/Observable.h>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -21,6 +20,7 @@ class RepeatingTimer;
 /// The first successful reading of a run is only a baseline, so latest() changes from
 /// the second one on; stop() and a restart forget the baseline but keep latest().
 class CPUMetricsSource : public Observable {
+    Q_OBJECT
 public:
     /// Returns the text of one /proc/stat reading, or nothing when it cannot be read.
     using TextReader = std::function<std::optional<std::string>()>;

@@ -13,8 +13,12 @@ namespace {
 constexpr std::size_t kFieldsUsed = 8;
 constexpr std::size_t kFieldsRequired = 4;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Splits off the next line, without its newline.
 std::string_view nextLine(std::string_view& rest) {
@@ -50,7 +54,9 @@ bool parseCounters(std::string_view text, std::array<std::uint64_t, kFieldsUsed>
     }
 }
 
-std::uint32_t low32(std::uint64_t value) { return static_cast<std::uint32_t>(value); }
+std::uint32_t low32(std::uint64_t value) {
+    return static_cast<std::uint32_t>(value);
+}
 
 } // namespace
 

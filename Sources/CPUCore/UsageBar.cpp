@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <QPainterPath>
-
 #include <algorithm>
 #include <cmath>
 
@@ -13,7 +12,8 @@ constexpr int kTrackHeight = 4;
 
 } // namespace
 
-UsageBar::UsageBar(QWidget* parent) : QWidget(parent), m_tint(palette().color(QPalette::WindowText)) {
+UsageBar::UsageBar(QWidget* parent)
+    : QWidget(parent), m_tint(palette().color(QPalette::WindowText)) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
@@ -32,9 +32,13 @@ void UsageBar::setTint(const QColor& tint) {
     }
 }
 
-QSize UsageBar::sizeHint() const { return {80, kTrackHeight + 2}; }
+QSize UsageBar::sizeHint() const {
+    return {80, kTrackHeight + 2};
+}
 
-QSize UsageBar::minimumSizeHint() const { return {kTrackHeight * 2, kTrackHeight + 2}; }
+QSize UsageBar::minimumSizeHint() const {
+    return {kTrackHeight * 2, kTrackHeight + 2};
+}
 
 void UsageBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
@@ -54,7 +58,8 @@ void UsageBar::paintEvent(QPaintEvent*) {
         clip.addRoundedRect(track, radius, radius);
         painter.setClipPath(clip);
         painter.setBrush(m_tint);
-        painter.drawRect(QRectF(track.left(), track.top(), track.width() * m_value, track.height()));
+        painter.drawRect(
+            QRectF(track.left(), track.top(), track.width() * m_value, track.height()));
     }
 }
 

@@ -8,6 +8,7 @@ namespace velto {
 /// A thin linear gauge: a rounded track filled from the leading edge in proportion to
 /// a value in [0, 1], like a determinate progress bar but the same in every Qt style.
 class UsageBar : public QWidget {
+    Q_OBJECT
 public:
     explicit UsageBar(QWidget* parent = nullptr);
 

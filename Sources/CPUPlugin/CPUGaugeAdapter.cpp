@@ -14,13 +14,21 @@ CPUGaugeAdapter::CPUGaugeAdapter(std::shared_ptr<CPUMetricsSource> source)
 // Releasing the source stops its timer with it; nothing ticks on afterwards.
 CPUGaugeAdapter::~CPUGaugeAdapter() = default;
 
-QString CPUGaugeAdapter::id() const { return QStringLiteral("cpu"); }
+QString CPUGaugeAdapter::id() const {
+    return QStringLiteral("cpu");
+}
 
-QString CPUGaugeAdapter::displayName() const { return QStringLiteral("CPU"); }
+QString CPUGaugeAdapter::displayName() const {
+    return QStringLiteral("CPU");
+}
 
-void CPUGaugeAdapter::start(double interval) { m_source->start(interval); }
+void CPUGaugeAdapter::start(double interval) {
+    m_source->start(interval);
+}
 
-void CPUGaugeAdapter::stop() { m_source->stop(); }
+void CPUGaugeAdapter::stop() {
+    m_source->stop();
+}
 
 std::unique_ptr<QWidget> CPUGaugeAdapter::menuBarView() {
     return std::make_unique<CPUMenuBarView>(m_source);

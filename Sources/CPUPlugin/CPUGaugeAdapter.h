@@ -1,7 +1,6 @@
 #pragma once
 
 #include <VeltoPluginKit/VeltoWidget.h>
-
 #include <memory>
 
 namespace velto {

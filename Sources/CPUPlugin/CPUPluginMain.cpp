@@ -4,6 +4,8 @@
 
 namespace velto {
 
-WidgetList CPUPluginMain::makeWidgets() const { return {std::make_shared<CPUGaugeAdapter>()}; }
+WidgetList CPUPluginMain::makeWidgets() const {
+    return {std::make_shared<CPUGaugeAdapter>()};
+}
 
 } // namespace velto

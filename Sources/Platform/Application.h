@@ -16,6 +16,12 @@ namespace Application {
  */
 void chooseDisplayPlatform();
 
+/**
+ * Keeps Qt's own debug and warning chatter off the console, where only
+ * velto's fixed lines belong; set VELTO_QT_MESSAGES=1 to see it again.
+ */
+void quietQtMessages();
+
 /// An accessory application: no main window, quitting only when asked to.
 void makeAccessory();
 

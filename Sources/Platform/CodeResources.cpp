@@ -5,9 +5,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
-
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -15,6 +12,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <memory>
+#include <openssl/evp.h>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,7 +65,9 @@ struct DigestContextFree {
 };
 using DigestContextPtr = std::unique_ptr<EVP_MD_CTX, DigestContextFree>;
 
-QString errnoText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString errnoText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 // Paths in messages stay on one line whatever the file names hold.
 QString displayPath(QByteArrayView utf8) {
@@ -293,7 +293,8 @@ Status Scanner::walk(UniqueFd folder, const QByteArray& prefix, int depth) {
     const QString shown = prefix.isEmpty() ? QStringLiteral(".") : displayPath(prefix);
     DirPtr dir(::fdopendir(folder.get()));
     if (!dir)
-        return Status::failure(QStringLiteral("cannot read folder %1: %2").arg(shown, errnoText(errno)));
+        return Status::failure(
+            QStringLiteral("cannot read folder %1: %2").arg(shown, errnoText(errno)));
     folder.release(); // now owned by dir
 
     // Collect the names first: visiting opens more descriptors, and the order
@@ -332,7 +333,8 @@ Status Scanner::visit(int folderFd, const QByteArray& name, const QByteArray& re
 
     struct stat info {};
     if (::fstatat(folderFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-        return Status::failure(QStringLiteral("cannot inspect %1: %2").arg(shown, errnoText(errno)));
+        return Status::failure(
+            QStringLiteral("cannot inspect %1: %2").arg(shown, errnoText(errno)));
 
     if (S_ISDIR(info.st_mode)) {
         if (depth >= kMaxFolderDepth)
@@ -350,15 +352,16 @@ Status Scanner::visit(int folderFd, const QByteArray& name, const QByteArray& re
         UniqueFd file(
             ::openat(folderFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
         if (!file.valid())
-            return Status::failure(QStringLiteral("cannot read %1: %2").arg(shown, errnoText(errno)));
+            return Status::failure(
+                QStringLiteral("cannot read %1: %2").arg(shown, errnoText(errno)));
         struct stat opened {};
         if (::fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode))
             return Status::failure(shown + QStringLiteral(": changed while it was sealed"));
         Result<QByteArray> digest = hashFile(file.get(), shown);
         if (!digest)
             return Status::failure(digest.error());
-        m_files.push_back({QString::fromUtf8(relative), SealedFile::Kind::File,
-                           std::move(digest).value()});
+        m_files.push_back(
+            {QString::fromUtf8(relative), SealedFile::Kind::File, std::move(digest).value()});
         return Done{};
     }
 
@@ -373,7 +376,8 @@ Status Scanner::visit(int folderFd, const QByteArray& name, const QByteArray& re
         const QByteArray target(buffer, static_cast<qsizetype>(length));
         if (const std::optional<QString> problem = linkTargetProblem(target))
             return Status::failure(shown + QStringLiteral(": ") + *problem);
-        m_files.push_back({QString::fromUtf8(relative), SealedFile::Kind::Symlink, sha256Hex(target)});
+        m_files.push_back(
+            {QString::fromUtf8(relative), SealedFile::Kind::Symlink, sha256Hex(target)});
         return Done{};
     }
 
@@ -475,7 +479,8 @@ Result<std::vector<SealedFile>> scan(const QString& bundlePath) {
         return R::failure(bundlePath + QStringLiteral(" is not a folder"));
     UniqueFd folder(::open(root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.valid())
-        return R::failure(QStringLiteral("cannot read folder %1: %2").arg(bundlePath, errnoText(errno)));
+        return R::failure(
+            QStringLiteral("cannot read folder %1: %2").arg(bundlePath, errnoText(errno)));
 
     Scanner scanner;
     const Status status = scanner.walk(std::move(folder), QByteArray(), 0);
@@ -490,8 +495,8 @@ Result<std::optional<QByteArray>> readSealFile(const QString& bundlePath,
                                                const char* relativePath) {
     using R = Result<std::optional<QByteArray>>;
     const QList<QByteArray> components = QByteArray(relativePath).split('/');
-    UniqueFd current(::open(QFile::encodeName(bundlePath).constData(),
-                            O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd current(
+        ::open(QFile::encodeName(bundlePath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!current.valid())
         return R::failure(QStringLiteral("cannot open %1: %2").arg(bundlePath, errnoText(errno)));
 
@@ -501,8 +506,7 @@ Result<std::optional<QByteArray>> readSealFile(const QString& bundlePath,
         const bool last = i + 1 == components.size();
         walked += (walked.isEmpty() ? QByteArray() : QByteArray("/")) + component;
         const QString shown = QString::fromUtf8(walked);
-        const int flags =
-            O_RDONLY | O_NOFOLLOW | O_CLOEXEC | (last ? O_NONBLOCK : O_DIRECTORY);
+        const int flags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC | (last ? O_NONBLOCK : O_DIRECTORY);
         UniqueFd next(::openat(current.get(), component.constData(), flags));
         if (!next.valid()) {
             const int error = errno;

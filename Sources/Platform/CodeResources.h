@@ -6,7 +6,6 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
-
 #include <optional>
 #include <vector>
 
@@ -67,8 +66,7 @@ Result<std::vector<SealedFile>> scan(const QString& bundlePath);
  * failure when it or a folder above it is not what it should be, it cannot be
  * read, or it holds more than kMaxManifestBytes.
  */
-Result<std::optional<QByteArray>> readSealFile(const QString& bundlePath,
-                                               const char* relativePath);
+Result<std::optional<QByteArray>> readSealFile(const QString& bundlePath, const char* relativePath);
 
 /// Lowercase hex SHA-256 of @p bytes.
 QByteArray sha256Hex(QByteArrayView bytes);

@@ -3,18 +3,16 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
 #include <openssl/bio.h>
 #include <openssl/cms.h>
 #include <openssl/err.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -151,7 +149,8 @@ Result<SignerCheck> checkSignature(const QByteArray& manifest, const QByteArray&
         return R::failure(withOpenSslReason(QStringLiteral("cannot read the seal")));
     if (CMS_verify(cms.get(), nullptr, nullptr, content.get(), nullptr,
                    CMS_NO_SIGNER_CERT_VERIFY | CMS_BINARY) != 1)
-        return R::failure(withOpenSslReason(QStringLiteral("the signature does not match the seal")));
+        return R::failure(
+            withOpenSslReason(QStringLiteral("the signature does not match the seal")));
 
     const BorrowedCertificates signers(CMS_get0_signers(cms.get()));
     if (!signers || sk_X509_num(signers.get()) < 1) {
@@ -196,7 +195,9 @@ Result<QByteArray> readPemFile(const QString& path, const QString& what) {
     return bytes;
 }
 
-int refusePassphrase(char*, int, int, void*) { return -1; }
+int refusePassphrase(char*, int, int, void*) {
+    return -1;
+}
 
 struct SigningIdentity {
     X509Ptr certificate;
@@ -217,7 +218,8 @@ Result<SigningIdentity> loadIdentity(const QString& certificatePath, const QStri
     SigningIdentity identity;
     const BioPtr certificateBio = memoryBio(certificatePem.value());
     if (certificateBio)
-        identity.certificate.reset(PEM_read_bio_X509(certificateBio.get(), nullptr, nullptr, nullptr));
+        identity.certificate.reset(
+            PEM_read_bio_X509(certificateBio.get(), nullptr, nullptr, nullptr));
     if (!identity.certificate)
         return R::failure(
             withOpenSslReason(certificatePath + QStringLiteral(" holds no PEM certificate")));
@@ -235,10 +237,11 @@ Result<SigningIdentity> loadIdentity(const QString& certificatePath, const QStri
 
     const BioPtr keyBio = memoryBio(keyPem.value());
     if (keyBio)
-        identity.key.reset(PEM_read_bio_PrivateKey(keyBio.get(), nullptr, refusePassphrase, nullptr));
+        identity.key.reset(
+            PEM_read_bio_PrivateKey(keyBio.get(), nullptr, refusePassphrase, nullptr));
     if (!identity.key)
-        return R::failure(withOpenSslReason(
-            keyPath + QStringLiteral(" holds no unencrypted PEM private key")));
+        return R::failure(
+            withOpenSslReason(keyPath + QStringLiteral(" holds no unencrypted PEM private key")));
     if (X509_check_private_key(identity.certificate.get(), identity.key.get()) != 1) {
         ERR_clear_error();
         return R::failure(QStringLiteral("the private key %1 does not belong to the certificate %2")
@@ -262,22 +265,41 @@ Result<QByteArray> signManifest(const QByteArray& manifest, const SigningIdentit
     return bioContents(out.get());
 }
 
-// Contents/ and Contents/_CodeSignature/ must be real folders: writing through a
-// link would put the seal somewhere the check never looks.
+// Contents/ and Contents/_CodeSignature/ must be real folders and the seal files
+// regular ones: writing through a link would put the seal somewhere the check
+// never looks, or overwrite a file outside the bundle.
 Status prepareSignatureFolder(const QString& bundlePath) {
+    const auto inspect = [&](const QString& relative, struct stat& info) -> int {
+        const QString path = bundlePath + QLatin1Char('/') + relative;
+        if (::lstat(QFile::encodeName(path).constData(), &info) == 0)
+            return 0;
+        return errno;
+    };
+    const auto failedToInspect = [](const QString& relative, int error) {
+        return Status::failure(QStringLiteral("cannot inspect %1: %2")
+                                   .arg(relative, QString::fromLocal8Bit(std::strerror(error))));
+    };
     for (const QString& relative :
          {QStringLiteral("Contents"), QString::fromLatin1(CodeResources::kSignatureFolder)}) {
         struct stat info {};
-        const QString path = bundlePath + QLatin1Char('/') + relative;
-        if (::lstat(QFile::encodeName(path).constData(), &info) == 0) {
+        const int error = inspect(relative, info);
+        if (error == 0) {
             if (!S_ISDIR(info.st_mode))
                 return Status::failure(relative + QStringLiteral(" is not a folder"));
-        } else if (errno != ENOENT) {
-            return Status::failure(QStringLiteral("cannot inspect %1: %2")
-                                       .arg(relative, QString::fromLocal8Bit(std::strerror(errno))));
+        } else if (error != ENOENT) {
+            return failedToInspect(relative, error);
         } else if (!QDir(bundlePath).mkdir(relative)) {
             return Status::failure(QStringLiteral("cannot create %1").arg(relative));
         }
+    }
+    for (const char* file : {CodeResources::kManifestPath, CodeResources::kSignaturePath}) {
+        const QString relative = QLatin1String(file);
+        struct stat info {};
+        const int error = inspect(relative, info);
+        if (error == 0 && !S_ISREG(info.st_mode))
+            return Status::failure(relative + QStringLiteral(" is not a regular file"));
+        if (error != 0 && error != ENOENT)
+            return failedToInspect(relative, error);
     }
     return Done{};
 }
@@ -285,18 +307,20 @@ Status prepareSignatureFolder(const QString& bundlePath) {
 Status writeSealFile(const QString& bundlePath, const char* relativePath, const QByteArray& bytes) {
     QSaveFile file(bundlePath + QLatin1Char('/') + QLatin1String(relativePath));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return Status::failure(
-            QStringLiteral("cannot write %1: %2").arg(QLatin1String(relativePath), file.errorString()));
+        return Status::failure(QStringLiteral("cannot write %1: %2")
+                                   .arg(QLatin1String(relativePath), file.errorString()));
     return Done{};
 }
 
 Status removeSignature(const QString& bundlePath) {
-    const QString path = bundlePath + QLatin1Char('/') + QLatin1String(CodeResources::kSignaturePath);
-    if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
-        return Status::failure(QStringLiteral("cannot remove %1: %2")
-                                   .arg(QLatin1String(CodeResources::kSignaturePath),
-                                        QString::fromLocal8Bit(std::strerror(errno))));
-    return Done{};
+    const QString path =
+        bundlePath + QLatin1Char('/') + QLatin1String(CodeResources::kSignaturePath);
+    if (::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT)
+        return Done{};
+    const int error = errno;
+    return Status::failure(QStringLiteral("cannot remove %1: %2")
+                               .arg(QLatin1String(CodeResources::kSignaturePath),
+                                    QString::fromLocal8Bit(std::strerror(error))));
 }
 
 Result<QByteArray> sealNow(const QString& bundlePath) {
@@ -311,6 +335,26 @@ Result<QByteArray> sealNow(const QString& bundlePath) {
     return manifest;
 }
 
+// The manifest bytes and what they list, without looking at the files yet.
+Result<VerifiedBundle> readSeal(const QString& bundlePath) {
+    using R = Result<VerifiedBundle>;
+    Result<std::optional<QByteArray>> bytes =
+        CodeResources::readSealFile(bundlePath, CodeResources::kManifestPath);
+    if (!bytes)
+        return R::failure(bytes.error());
+    if (!bytes.value())
+        return R::failure(QStringLiteral("not sealed: %1 is missing")
+                              .arg(QLatin1String(CodeResources::kManifestPath)));
+    VerifiedBundle seal;
+    seal.manifest = std::move(*std::move(bytes).value());
+    std::optional<std::vector<SealedFile>> files = CodeResources::parse(seal.manifest);
+    if (!files)
+        return R::failure(QStringLiteral("the seal %1 is malformed")
+                              .arg(QLatin1String(CodeResources::kManifestPath)));
+    seal.files = std::move(*files);
+    return seal;
+}
+
 } // namespace
 
 QString VerifiedBundle::uniqueIdentifier() const {
@@ -319,10 +363,9 @@ QString VerifiedBundle::uniqueIdentifier() const {
 
 const SealedFile* VerifiedBundle::file(const QString& relativePath) const {
     const QByteArray key = relativePath.toUtf8();
-    const auto found =
-        std::lower_bound(files.begin(), files.end(), key, [](const SealedFile& entry, const QByteArray& k) {
-            return entry.path.toUtf8() < k;
-        });
+    const auto found = std::lower_bound(
+        files.begin(), files.end(), key,
+        [](const SealedFile& entry, const QByteArray& k) { return entry.path.toUtf8() < k; });
     if (found == files.end() || found->path != relativePath)
         return nullptr;
     return &*found;
@@ -331,28 +374,18 @@ const SealedFile* VerifiedBundle::file(const QString& relativePath) const {
 namespace CodeSignature {
 
 Result<QByteArray> readManifest(const QString& bundlePath) {
-    using R = Result<QByteArray>;
-    Result<std::optional<QByteArray>> bytes =
-        CodeResources::readSealFile(bundlePath, CodeResources::kManifestPath);
-    if (!bytes)
-        return R::failure(bytes.error());
-    if (!bytes.value())
-        return R::failure(QStringLiteral("not sealed: %1 is missing")
-                              .arg(QLatin1String(CodeResources::kManifestPath)));
-    if (!CodeResources::parse(*bytes.value()))
-        return R::failure(QStringLiteral("the seal %1 is malformed")
-                              .arg(QLatin1String(CodeResources::kManifestPath)));
-    return std::move(*std::move(bytes).value());
+    Result<VerifiedBundle> seal = readSeal(bundlePath);
+    if (!seal)
+        return Result<QByteArray>::failure(seal.error());
+    return std::move(seal).value().manifest;
 }
 
 Result<VerifiedBundle> check(const QString& bundlePath) {
     using R = Result<VerifiedBundle>;
-    Result<QByteArray> manifest = readManifest(bundlePath);
-    if (!manifest)
-        return R::failure(manifest.error());
-    VerifiedBundle bundle;
-    bundle.manifest = std::move(manifest).value();
-    bundle.files = *CodeResources::parse(bundle.manifest);
+    Result<VerifiedBundle> seal = readSeal(bundlePath);
+    if (!seal)
+        return seal;
+    VerifiedBundle bundle = std::move(seal).value();
 
     const Result<std::vector<SealedFile>> present = CodeResources::scan(bundlePath);
     if (!present)
@@ -431,7 +464,8 @@ Status signWithIdentity(const QString& bundlePath, const QString& certificatePem
         return Status::failure(signature.error());
     if (const Status folder = prepareSignatureFolder(bundlePath); !folder)
         return folder;
-    if (const Status written = writeSealFile(bundlePath, CodeResources::kManifestPath, manifest.value());
+    if (const Status written =
+            writeSealFile(bundlePath, CodeResources::kManifestPath, manifest.value());
         !written)
         return written;
     return writeSealFile(bundlePath, CodeResources::kSignaturePath, signature.value());

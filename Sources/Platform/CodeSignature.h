@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <optional>
 #include <vector>
 
@@ -13,8 +12,8 @@ namespace velto::platform {
 
 /// What a successful check saw: the exact seal bytes and the files they list.
 struct VerifiedBundle {
-    QByteArray manifest;                   ///< the CodeResources bytes that were checked
-    std::vector<SealedFile> files;         ///< parsed from exactly those bytes
+    QByteArray manifest;           ///< the CodeResources bytes that were checked
+    std::vector<SealedFile> files; ///< parsed from exactly those bytes
     /// The leaf certificate's summary; absent when ad hoc or when the leaf's subject is empty.
     std::optional<QString> signerIdentity;
 

@@ -1,5 +1,6 @@
 #include "Platform/ConsentAlert.h"
 
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -19,6 +20,8 @@ std::unique_ptr<QMessageBox> make(const QString& identity) {
     box->setInformativeText(informativeText(identity));
     // Identities come from certificates anyone can make: never let them format the text.
     box->setTextFormat(Qt::PlainText);
+    if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        label->setTextFormat(Qt::PlainText);
     QPushButton* load = box->addButton(QString::fromUtf8(kLoadButton), QMessageBox::AcceptRole);
     box->addButton(QString::fromUtf8(kDontLoadButton), QMessageBox::RejectRole);
     box->setDefaultButton(load);

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <pwd.h>
 #include <unistd.h>
 
@@ -30,11 +29,17 @@ QString xdgFolder(const char* variable, const QString& fallbackBelowHome) {
 
 } // namespace
 
-QString configHome() { return xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config")); }
+QString configHome() {
+    return xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config"));
+}
 
-QString dataHome() { return xdgFolder("XDG_DATA_HOME", QStringLiteral(".local/share")); }
+QString dataHome() {
+    return xdgFolder("XDG_DATA_HOME", QStringLiteral(".local/share"));
+}
 
-QString defaultsFolder() { return QDir::cleanPath(configHome() + QStringLiteral("/velto")); }
+QString defaultsFolder() {
+    return QDir::cleanPath(configHome() + QStringLiteral("/velto"));
+}
 
 QString userPluginFolder() {
     return QDir::cleanPath(dataHome() + QStringLiteral("/velto/Plugins"));

@@ -5,6 +5,7 @@
 namespace velto::platform {
 
 /// The XDG base folders, read afresh from the environment on every call.
+/// Without HOME, the home folder comes from the password database.
 namespace StandardPaths {
 
 /// $XDG_CONFIG_HOME when absolute, else $HOME/.config.

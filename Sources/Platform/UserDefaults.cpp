@@ -3,15 +3,18 @@
 #include "Platform/StandardPaths.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QLockFile>
 #include <QSaveFile>
-
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -21,11 +24,13 @@ namespace {
 
 // Settings are a few kilobytes; anything this large is not ours.
 constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+constexpr qint64 kReadChunkBytes = 64 * 1024;
 // A writer holds the lock for milliseconds. A lock whose owner died is taken
 // over at once (QLockFile checks the PID); one held this long by a live
 // process is treated as abandoned.
 constexpr int kStaleLockMs = 10'000;
 constexpr int kLockWaitMs = 5'000;
+constexpr std::chrono::microseconds kMaxLockPause{5'000};
 
 // Identifies one version of the file. An atomic replacement changes the inode,
 // an in-place edit the size or the times.
@@ -41,9 +46,8 @@ struct FileStamp {
     }
     friend bool operator==(const FileStamp& a, const FileStamp& b) {
         return a.device == b.device && a.inode == b.inode && a.size == b.size &&
-               a.modified.tv_sec == b.modified.tv_sec &&
-               a.modified.tv_nsec == b.modified.tv_nsec && a.changed.tv_sec == b.changed.tv_sec &&
-               a.changed.tv_nsec == b.changed.tv_nsec;
+               a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec &&
+               a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
     }
 };
 
@@ -74,6 +78,10 @@ struct FileContents {
 };
 
 FileContents readDomainFile(const QString& path) {
+    // Anything but a regular file is left alone; opening a FIFO would block.
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        return {FileState::Unreadable, {}, FileStamp::of(info)};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (pathIsAbsent(path))
@@ -82,15 +90,24 @@ FileContents readDomainFile(const QString& path) {
     }
     // Stamp the open file before reading it: a change made after this point
     // gives a newer stamp, so the next read notices it.
-    struct stat info {};
     if (::fstat(file.handle(), &info) != 0)
         return {FileState::Unreadable, {}, stampOfPath(path)};
     FileContents contents{FileState::Corrupt, {}, FileStamp::of(info)};
     if (info.st_size > kMaxFileBytes)
         return contents;
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (bytes.size() > kMaxFileBytes)
-        return contents;
+    // In chunks, so a file that grows while we read still stops at the cap.
+    QByteArray bytes;
+    bytes.reserve(info.st_size);
+    for (;;) {
+        const QByteArray chunk = file.read(kReadChunkBytes);
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+        if (bytes.size() > kMaxFileBytes)
+            return contents;
+    }
+    if (file.error() != QFileDevice::NoError)
+        return {FileState::Unreadable, {}, contents.stamp};
     // Nothing to lose in a blank file, so it is simply an empty domain.
     if (bytes.trimmed().isEmpty()) {
         contents.state = FileState::Object;
@@ -125,9 +142,22 @@ QString domainPath(const QString& folder, const QString& name) {
     return folder + QLatin1Char('/') + name + QStringLiteral(".json");
 }
 
+// QLockFile::tryLock(timeout) sleeps ever longer between tries, so a writer
+// waiting on one that writes in a loop may never find the lock free. Polling
+// with short pauses keeps the wait fair; each try also clears a stale lock.
 bool takeLock(QLockFile& lock) {
     lock.setStaleLockTime(kStaleLockMs);
-    return lock.tryLock(kLockWaitMs);
+    QElapsedTimer waited;
+    waited.start();
+    std::chrono::microseconds pause{200};
+    for (;;) {
+        if (lock.tryLock(0))
+            return true;
+        if (lock.error() != QLockFile::LockFailedError || waited.elapsed() >= kLockWaitMs)
+            return false;
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, kMaxLockPause);
+    }
 }
 
 } // namespace
@@ -149,12 +179,14 @@ struct UserDefaults::State {
 };
 
 UserDefaults::UserDefaults(QString name, QString folder)
-    : m_name(std::move(name)), m_folder(resolveFolder(folder)),
-      m_state(std::make_unique<State>()) {}
+    : m_name(std::move(name)), m_folder(resolveFolder(folder)), m_state(std::make_unique<State>()) {
+}
 
 UserDefaults::~UserDefaults() = default;
 
-QString UserDefaults::filePath() const { return domainPath(m_folder, m_name); }
+QString UserDefaults::filePath() const {
+    return domainPath(m_folder, m_name);
+}
 
 std::optional<QJsonValue> UserDefaults::value(const QString& key) const {
     const QJsonObject object = dictionaryRepresentation();
@@ -185,7 +217,9 @@ bool UserDefaults::setValue(const QString& key, const QJsonValue& value) {
     return write(key, value);
 }
 
-bool UserDefaults::removeValue(const QString& key) { return write(key, std::nullopt); }
+bool UserDefaults::removeValue(const QString& key) {
+    return write(key, std::nullopt);
+}
 
 bool UserDefaults::write(const QString& key, const std::optional<QJsonValue>& value) {
     if (!isValidDomainName(m_name) || !QDir().mkpath(m_folder))

@@ -3,7 +3,6 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
-
 #include <memory>
 #include <optional>
 
@@ -18,6 +17,9 @@ namespace velto::platform {
  * two processes never lose each other's keys and a crash never leaves half a
  * file. A file that is not a JSON object reads as empty and is kept aside as
  * <domain>.json.corrupt before anything new is written.
+ *
+ * A name that is empty, "." or "..", or holds a '/' would leave the folder:
+ * such a domain reads as empty and every write fails. Main thread only.
  */
 class UserDefaults {
 public:
@@ -38,10 +40,13 @@ public:
     QJsonObject dictionaryRepresentation() const;
 
     /// Stores @p value under @p key; false when the file could not be written.
+    /// An undefined @p value removes the key.
     bool setValue(const QString& key, const QJsonValue& value);
+    /// Removes @p key; true also when it was not there.
     bool removeValue(const QString& key);
 
-    /// Deletes the whole domain @p name in @p folder (default folder as above).
+    /// Deletes the whole domain @p name in @p folder (default folder as above);
+    /// true when no domain file is left. A .corrupt file beside it is kept.
     static bool removePersistentDomain(const QString& name, const QString& folder = {});
 
 private:

@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
     const QStringList arguments = commandLine(argc, argv);
 
     // 1. The application, as an accessory: no main window, no taskbar entry.
+    platform::Application::quietQtMessages();
     platform::Application::chooseDisplayPlatform();
     QApplication app(argc, argv);
     platform::Application::makeAccessory();

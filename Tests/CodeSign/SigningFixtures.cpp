@@ -5,14 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
+#include <gtest/gtest.h>
+#include <memory>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace velto::test {
 namespace {
@@ -48,7 +45,9 @@ QString makeSampleBundle(const QString& name) {
     writeFile(bundle + QStringLiteral("/Contents/Info.json"),
               R"({"CFBundleExecutable": "libSample.so", "NSPrincipalClass": "Sample"})");
     writeFile(bundle + QStringLiteral("/Contents/Linux/libSample.so"),
-              QByteArray("\x7f" "ELF\0\0\x01\x02 module bytes", 20));
+              QByteArray("\x7f"
+                         "ELF\0\0\x01\x02 module bytes",
+                         20));
     writeFile(bundle + QStringLiteral("/Contents/Resources/icon.svg"), "<svg/>");
     QFile::link(QStringLiteral("libSample.so"), bundle + QStringLiteral("/Contents/Linux/current"));
     return bundle;

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -25,6 +26,15 @@ TEST(ConsentAlert, OffersLoadFirstAsTheDefaultThenDontLoad) {
 
     box->show();
     box->grab().save(velto::test::renderPath(QStringLiteral("consent-alert.png")));
+}
+
+TEST(ConsentAlert, ShowsTheIdentityAsPlainText) {
+    const auto box = ConsentAlert::make(QStringLiteral("<img src=x><b>Mallory</b>"));
+    const QList<QLabel*> labels = box->findChildren<QLabel*>();
+    const auto shown = std::find_if(labels.begin(), labels.end(),
+                                    [](const QLabel* label) { return label->text().contains(QLatin1String("Mallory")); });
+    ASSERT_NE(shown, labels.end());
+    EXPECT_EQ((*shown)->textFormat(), Qt::PlainText);
 }
 
 TEST(ConsentAlert, AnswersYesOnlyForLoad) {

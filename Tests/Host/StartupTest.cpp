@@ -26,7 +26,7 @@ namespace {
 const QString kAutoApprovedAdHoc =
     QStringLiteral("SMOKE_TEST_AUTO_APPROVED_THIRD_PARTY: unsigned (ad-hoc) \u2014 identity not verified");
 
-struct Run {
+struct ChildRun {
     int exitCode = -1;
     bool finished = false;
     QStringList lines;
@@ -47,14 +47,14 @@ protected:
     }
 
     /// Runs velto until it exits or @p waitMs pass; a process still running then is killed.
-    static Run run(const QStringList& arguments, int waitMs = 20000,
+    static ChildRun run(const QStringList& arguments, int waitMs = 20000,
                    const QString& executable = QStringLiteral(VELTO_APP_EXECUTABLE)) {
         QProcess process;
         process.setProcessEnvironment(headless());
         QElapsedTimer clock;
         clock.start();
         process.start(executable, arguments);
-        Run result;
+        ChildRun result;
         if (!process.waitForStarted(10000))
             return result;
         result.finished = process.waitForFinished(waitMs);
@@ -75,7 +75,7 @@ protected:
 } // namespace
 
 TEST_F(StartupTest, SmokeTestListsTheBuiltInWidgetsAndExitsAfterTheGivenTime) {
-    const Run result = run({QStringLiteral("--smoke-test-exit-after=1")});
+    const ChildRun result = run({QStringLiteral("--smoke-test-exit-after=1")});
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
     EXPECT_THAT(result.lines, ElementsAre("SMOKE_TEST_LOADED_WIDGET_IDS: cpu"));
@@ -104,7 +104,7 @@ TEST_F(StartupTest, ThirdPartyBundlesAreApprovedAutomaticallyAndFailuresReported
     copyBundle(fixtureBundle(QStringLiteral("APIVersionText")), userFolder(), QStringLiteral("TextVersion.bundle"));
     copyBundle(fixtureBundle(QStringLiteral("MissingClass")), userFolder(), QStringLiteral("NoClass.bundle"));
 
-    const Run result = run({QStringLiteral("--smoke-test-exit-after=0")});
+    const ChildRun result = run({QStringLiteral("--smoke-test-exit-after=0")});
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
     EXPECT_THAT(result.lines,
@@ -121,7 +121,7 @@ TEST_F(StartupTest, ThirdPartyBundlesAreApprovedAutomaticallyAndFailuresReported
 TEST_F(StartupTest, EveryRunStartsFromFreshSmokeTestSettings) {
     copyBundle(fixtureBundle(QStringLiteral("Good")), userFolder(), QStringLiteral("Third.bundle"));
     for (int i = 0; i < 2; ++i) {
-        const Run result = run({QStringLiteral("--smoke-test-exit-after=0")});
+        const ChildRun result = run({QStringLiteral("--smoke-test-exit-after=0")});
         ASSERT_TRUE(result.finished);
         EXPECT_THAT(result.lines, ElementsAre(kAutoApprovedAdHoc, "SMOKE_TEST_LOADED_WIDGET_IDS: cpu,fixture"))
             << "run " << i;
@@ -138,20 +138,20 @@ TEST_F(StartupTest, ANonNumericValueKeepsSmokeTestModeButPrintsNothingAndStaysUp
     stale.write(R"({"stale": true})");
     stale.close();
 
-    const Run result = run({QStringLiteral("--smoke-test-exit-after=abc")}, 2500);
+    const ChildRun result = run({QStringLiteral("--smoke-test-exit-after=abc")}, 2500);
     EXPECT_FALSE(result.finished) << "no exit was scheduled";
     EXPECT_TRUE(result.lines.isEmpty());
     EXPECT_FALSE(QFile::exists(stale.fileName())) << "the smoke-test suite is wiped at start";
 }
 
 TEST_F(StartupTest, WithoutTheOptionNothingIsPrinted) {
-    const Run result = run({QStringLiteral("--unrelated"), QStringLiteral("smoke-test-exit-after=1")}, 2000);
+    const ChildRun result = run({QStringLiteral("--unrelated"), QStringLiteral("smoke-test-exit-after=1")}, 2000);
     EXPECT_FALSE(result.finished);
     EXPECT_TRUE(result.lines.isEmpty());
 }
 
 TEST_F(StartupTest, ANegativeValueExitsAtOnce) {
-    const Run result = run({QStringLiteral("--smoke-test-exit-after=-5")});
+    const ChildRun result = run({QStringLiteral("--smoke-test-exit-after=-5")});
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_THAT(result.lines, ElementsAre("SMOKE_TEST_LOADED_WIDGET_IDS: cpu"));
@@ -165,7 +165,7 @@ TEST_F(StartupTest, ZeroWidgetsAreReportedOnStandardError) {
     for (const char* part : {"Linux", "Frameworks", "Info.json"})
         QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), contents + QLatin1Char('/') + QLatin1String(part),
                                                  app + QStringLiteral("/Contents/")});
-    const Run result =
+    const ChildRun result =
         run({QStringLiteral("--smoke-test-exit-after=0")}, 20000, app + QStringLiteral("/Contents/Linux/velto"));
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0);

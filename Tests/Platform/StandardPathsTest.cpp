@@ -1,8 +1,8 @@
 #include "Platform/StandardPaths.h"
+
 #include "Support/TestEnvironment.h"
 
 #include <QDir>
-
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -11,7 +11,9 @@ namespace sp = velto::platform::StandardPaths;
 
 namespace {
 
-void setEnv(const char* name, const QString& value) { qputenv(name, value.toUtf8()); }
+void setEnv(const char* name, const QString& value) {
+    qputenv(name, value.toUtf8());
+}
 
 } // namespace
 

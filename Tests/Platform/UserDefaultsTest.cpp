@@ -1,5 +1,6 @@
-#include "Platform/StandardPaths.h"
 #include "Platform/UserDefaults.h"
+
+#include "Platform/StandardPaths.h"
 #include "Support/TestEnvironment.h"
 
 #include <QCoreApplication>
@@ -12,7 +13,6 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QThread>
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,7 +25,8 @@ const QString kDomain = QStringLiteral("org.velto.velto");
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 QByteArray readFile(const QString& path) {
@@ -44,8 +45,7 @@ QStringList filesIn(const QString& folder) {
 }
 
 // Runs one of the DISABLED_ child cases below in a copy of this test binary.
-QProcess* startChild(const QString& testName, const QProcessEnvironment& extra,
-                     QObject* parent) {
+QProcess* startChild(const QString& testName, const QProcessEnvironment& extra, QObject* parent) {
     auto* process = new QProcess(parent);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(extra);
@@ -139,11 +139,17 @@ TEST(UserDefaultsValues, DefaultFolderIsTheConfigHome) {
     EXPECT_EQ(objectOnDisk(expected), QJsonObject({{QStringLiteral("refreshInterval"), 2.5}}));
     EXPECT_EQ(filesIn(velto::platform::StandardPaths::defaultsFolder()),
               QStringList{kDomain + QStringLiteral(".json")});
+
+    EXPECT_TRUE(UserDefaults::removePersistentDomain(kDomain));
+    EXPECT_FALSE(QFileInfo::exists(expected));
 }
 
 TEST(UserDefaultsValues, RemoveValueDropsOnlyThatKey) {
     const QString folder = velto::test::makeTempFolder();
     UserDefaults defaults(kDomain, folder);
+    EXPECT_TRUE(defaults.removeValue(QStringLiteral("keep")));
+    EXPECT_FALSE(QFileInfo::exists(defaults.filePath())) << "nothing to remove, nothing written";
+
     ASSERT_TRUE(defaults.setValue(QStringLiteral("keep"), 1));
     ASSERT_TRUE(defaults.setValue(QStringLiteral("drop"), 2));
     ASSERT_TRUE(defaults.setValue(QStringLiteral("undefined"), 3));
@@ -154,14 +160,6 @@ TEST(UserDefaultsValues, RemoveValueDropsOnlyThatKey) {
 
     EXPECT_EQ(defaults.dictionaryRepresentation(), QJsonObject({{QStringLiteral("keep"), 1}}));
     EXPECT_EQ(objectOnDisk(defaults.filePath()), QJsonObject({{QStringLiteral("keep"), 1}}));
-}
-
-TEST(UserDefaultsValues, RemovingFromAMissingDomainCreatesNoFile) {
-    const QString folder = velto::test::makeTempFolder();
-    UserDefaults defaults(kDomain, folder);
-    EXPECT_TRUE(defaults.removeValue(QStringLiteral("anything")));
-    EXPECT_FALSE(QFileInfo::exists(defaults.filePath()));
-    EXPECT_TRUE(defaults.dictionaryRepresentation().isEmpty());
 }
 
 // ---------------------------------------------------------------------------
@@ -192,9 +190,8 @@ TEST(UserDefaultsSharing, WriteMergesIntoTheFileNotIntoAStaleCache) {
     ASSERT_TRUE(b.setValue(QStringLiteral("again"), 3));
     ASSERT_TRUE(b.removeValue(QStringLiteral("missing")));
 
-    const QJsonObject expected{{QStringLiteral("fromA"), 2},
-                               {QStringLiteral("fromB"), 1},
-                               {QStringLiteral("again"), 3}};
+    const QJsonObject expected{
+        {QStringLiteral("fromA"), 2}, {QStringLiteral("fromB"), 1}, {QStringLiteral("again"), 3}};
     EXPECT_EQ(objectOnDisk(a.filePath()), expected);
     EXPECT_EQ(a.dictionaryRepresentation(), expected);
     EXPECT_EQ(b.dictionaryRepresentation(), expected);
@@ -264,8 +261,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CorruptCase{"Array", R"([{"a": 1}])"}, CorruptCase{"Number", "42"},
                     CorruptCase{"Binary", QByteArray("\x00\xff\xfe{\"a\"\x01", 8)},
                     // Valid JSON, but beyond the size cap.
-                    CorruptCase{"TooLarge", QByteArray(R"({"a": 1})") +
-                                                QByteArray(16 * 1024 * 1024, ' ')}),
+                    CorruptCase{"TooLarge",
+                                QByteArray(R"({"a": 1})") + QByteArray(16 * 1024 * 1024, ' ')}),
     [](const testing::TestParamInfo<CorruptCase>& param) { return std::string(param.param.name); });
 
 TEST(UserDefaultsCorruptFiles, OlderCorruptFileIsReplacedByTheNewerOne) {
@@ -301,6 +298,16 @@ TEST(UserDefaultsCorruptFiles, FolderInPlaceOfTheFileIsNeverTouched) {
     EXPECT_FALSE(QFileInfo::exists(defaults.filePath() + QStringLiteral(".corrupt")));
 }
 
+TEST(UserDefaultsCorruptFiles, FifoInPlaceOfTheFileDoesNotBlock) {
+    const QString folder = velto::test::makeTempFolder();
+    UserDefaults defaults(kDomain, folder);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(defaults.filePath()).constData(), 0600), 0);
+
+    EXPECT_TRUE(defaults.dictionaryRepresentation().isEmpty());
+    EXPECT_FALSE(defaults.setValue(QStringLiteral("a"), 1));
+    EXPECT_FALSE(QFileInfo::exists(defaults.filePath() + QStringLiteral(".corrupt")));
+}
+
 // ---------------------------------------------------------------------------
 // Domains
 
@@ -325,13 +332,6 @@ TEST(UserDefaultsDomains, RemovePersistentDomainDeletesTheFile) {
 
     ASSERT_TRUE(defaults.setValue(QStringLiteral("c"), 3));
     EXPECT_EQ(defaults.dictionaryRepresentation(), QJsonObject({{QStringLiteral("c"), 3}}));
-}
-
-TEST(UserDefaultsDomains, RemovePersistentDomainUsesTheDefaultFolder) {
-    UserDefaults defaults(kDomain);
-    ASSERT_TRUE(defaults.setValue(QStringLiteral("a"), 1));
-    EXPECT_TRUE(UserDefaults::removePersistentDomain(kDomain));
-    EXPECT_FALSE(QFileInfo::exists(defaults.filePath()));
 }
 
 TEST(UserDefaultsDomains, NamesThatLeaveTheFolderAreRefused) {
@@ -469,7 +469,8 @@ TEST(UserDefaultsProcesses, TwoProcessesNeverLoseKeys) {
         EXPECT_EQ(child->exitCode(), 0) << child->readAll().toStdString();
     }
 
-    const QJsonObject object = UserDefaults(QStringLiteral("shared"), folder).dictionaryRepresentation();
+    const QJsonObject object =
+        UserDefaults(QStringLiteral("shared"), folder).dictionaryRepresentation();
     EXPECT_EQ(object.size(), 2 * kKeysPerWriter);
     for (const char* prefix : {"a", "b"}) {
         for (int i = 0; i < kKeysPerWriter; ++i) {

@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
+#include <openssl/x509v3.h>
 
 #include <QFile>
 
@@ -18,6 +19,7 @@ struct Deleter {
     void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
     void operator()(X509* certificate) const { X509_free(certificate); }
     void operator()(std::FILE* file) const { std::fclose(file); }
+    void operator()(X509_EXTENSION* extension) const { X509_EXTENSION_free(extension); }
 };
 
 template <typename T> using Owned = std::unique_ptr<T, Deleter>;
@@ -27,9 +29,18 @@ bool writePem(const QString& path, const std::function<int(std::FILE*)>& write) 
     return file && write(file.get()) == 1;
 }
 
+bool addExtension(X509* certificate, int nid, const QByteArray& value) {
+    X509V3_CTX context;
+    X509V3_set_ctx_nodb(&context);
+    X509V3_set_ctx(&context, certificate, certificate, nullptr, nullptr, 0);
+    Owned<X509_EXTENSION> extension(X509V3_EXT_conf_nid(nullptr, &context, nid, value.constData()));
+    return extension && X509_add_ext(certificate, extension.get(), -1) == 1;
+}
+
 } // namespace
 
-TestCertificate makeTestCertificate(const QString& folder, const QString& commonName) {
+TestCertificate makeTestCertificate(const QString& folder, const QString& commonName,
+                                    const QStringList& subjectAltNames) {
     TestCertificate result{folder + QStringLiteral("/certificate.pem"), folder + QStringLiteral("/key.pem")};
     Owned<EVP_PKEY> key(EVP_EC_gen("P-256"));
     Owned<X509> certificate(X509_new());
@@ -48,6 +59,9 @@ TestCertificate makeTestCertificate(const QString& folder, const QString& common
                                    -1, -1, 0);
     }
     X509_set_issuer_name(certificate.get(), name);
+    if (!subjectAltNames.isEmpty() &&
+        !addExtension(certificate.get(), NID_subject_alt_name, subjectAltNames.join(QLatin1Char(',')).toUtf8()))
+        return {};
     if (X509_sign(certificate.get(), key.get(), EVP_sha256()) == 0)
         return {};
     const bool written =

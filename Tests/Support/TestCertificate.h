@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace velto::test {
 
@@ -12,8 +13,11 @@ struct TestCertificate {
 
 /**
  * Makes a fresh P-256 key and a self-signed certificate in @p folder. With an
- * empty @p commonName the subject has only an organisation.
+ * empty @p commonName the subject has only an organisation. Each entry of
+ * @p subjectAltNames ("DNS:localhost", "IP:127.0.0.1") goes into the
+ * certificate's subject alternative names, so that it can serve TLS on loopback.
  */
-TestCertificate makeTestCertificate(const QString& folder, const QString& commonName);
+TestCertificate makeTestCertificate(const QString& folder, const QString& commonName,
+                                    const QStringList& subjectAltNames = {});
 
 } // namespace velto::test

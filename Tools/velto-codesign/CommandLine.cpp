@@ -76,9 +76,11 @@ Result<Command> parseSign(const QStringList& rest) {
     }
 
     if (adHoc && (certificate || key))
-        return R::failure(QStringLiteral("sign: --adhoc cannot be combined with --identity or --key"));
+        return R::failure(
+            QStringLiteral("sign: --adhoc cannot be combined with --identity or --key"));
     if (!adHoc && !certificate && !key)
-        return R::failure(QStringLiteral("sign: give --adhoc or --identity CERT.pem --key KEY.pem"));
+        return R::failure(
+            QStringLiteral("sign: give --adhoc or --identity CERT.pem --key KEY.pem"));
     if (!adHoc && !certificate)
         return R::failure(QStringLiteral("sign: --key needs --identity CERT.pem"));
     if (!adHoc && !key)

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <variant>
 
 namespace velto::codesign {
@@ -25,8 +24,8 @@ struct ShowCommand {
     QString bundle;
 };
 
-using Command = std::variant<HelpCommand, SignAdHocCommand, SignWithIdentityCommand,
-                             VerifyCommand, ShowCommand>;
+using Command = std::variant<HelpCommand, SignAdHocCommand, SignWithIdentityCommand, VerifyCommand,
+                             ShowCommand>;
 
 /// Reads the arguments after the program name; the failure text is one line without the
 /// program name.
