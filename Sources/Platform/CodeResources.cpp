@@ -1,5 +1,7 @@
 #include "Platform/CodeResources.h"
 
+#include "Platform/JsonObject.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -433,14 +435,10 @@ QByteArray serialize(std::vector<SealedFile> files) {
 }
 
 std::optional<std::vector<SealedFile>> parse(QByteArrayView bytes) {
-    if (bytes.size() > kMaxManifestBytes)
+    const std::optional<QJsonObject> parsed = parseJsonObject(bytes, kMaxManifestBytes);
+    if (!parsed)
         return std::nullopt;
-    QJsonParseError error{};
-    const QJsonDocument document =
-        QJsonDocument::fromJson(QByteArray::fromRawData(bytes.data(), bytes.size()), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return std::nullopt;
-    const QJsonObject root = document.object();
+    const QJsonObject& root = *parsed;
     const QJsonValue version = root.value(QLatin1String("version"));
     const QJsonValue entries = root.value(QLatin1String("files"));
     if (root.size() != 2 || !version.isDouble() || version.toDouble() != 1.0 || !entries.isArray())

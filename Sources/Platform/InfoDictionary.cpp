@@ -1,21 +1,10 @@
 #include "Platform/InfoDictionary.h"
 
-#include <QJsonDocument>
-#include <QJsonParseError>
+#include "Platform/JsonObject.h"
 
 namespace velto::platform::InfoDictionary {
 
-std::optional<QJsonObject> parse(QByteArrayView bytes)
-{
-    if (bytes.size() > kMaxBytes)
-        return std::nullopt;
-    QJsonParseError error{};
-    const QJsonDocument document =
-        QJsonDocument::fromJson(QByteArray::fromRawData(bytes.data(), bytes.size()), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return std::nullopt;
-    return document.object();
-}
+std::optional<QJsonObject> parse(QByteArrayView bytes) { return parseJsonObject(bytes, kMaxBytes); }
 
 std::optional<QString> string(const QJsonObject& info, const QString& key)
 {
