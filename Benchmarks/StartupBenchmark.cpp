@@ -8,13 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <vector>
-
 #include <fcntl.h>
 #include <spawn.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -28,8 +27,8 @@ std::vector<std::string> benchmarkEnvironment(const std::string& home) {
     for (char** entry = environ; *entry; ++entry) {
         const std::string variable = *entry;
         const std::string name = variable.substr(0, variable.find('='));
-        if (name == "HOME" || name == "XDG_CONFIG_HOME" || name == "XDG_DATA_HOME" || name == "DISPLAY" ||
-            name == "WAYLAND_DISPLAY" || name == "QT_QPA_PLATFORM")
+        if (name == "HOME" || name == "XDG_CONFIG_HOME" || name == "XDG_DATA_HOME" ||
+            name == "DISPLAY" || name == "WAYLAND_DISPLAY" || name == "QT_QPA_PLATFORM")
             continue;
         variables.push_back(variable);
     }
@@ -62,7 +61,8 @@ double timeRun(const std::string& program, const std::vector<std::string>& argum
 
     const Clock::time_point start = Clock::now();
     pid_t pid = 0;
-    const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    const int spawned =
+        ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeFds[1]);
     if (spawned != 0) {
@@ -115,8 +115,8 @@ int main(int argc, char** argv) {
     // One untimed run warms the page cache.
     timeRun(velto, {"--smoke-test-exit-after=0"}, environment, "SMOKE_TEST_LOADED_WIDGET_IDS: ");
     for (int i = 0; i < runs; ++i) {
-        const double seconds =
-            timeRun(velto, {"--smoke-test-exit-after=0"}, environment, "SMOKE_TEST_LOADED_WIDGET_IDS: ");
+        const double seconds = timeRun(velto, {"--smoke-test-exit-after=0"}, environment,
+                                       "SMOKE_TEST_LOADED_WIDGET_IDS: ");
         if (seconds < 0) {
             std::fprintf(stderr, "StartupBenchmark: %s printed no widget line\n", velto.c_str());
             return 1;
@@ -130,8 +130,9 @@ int main(int argc, char** argv) {
 
     const double startupMs = median(startup) * 1000;
     const double floorMs = median(floor) * 1000;
-    std::printf("start-up to widget line: median %.1f ms, best %.1f ms over %d runs (aim: < 150 ms)\n", startupMs,
-                *std::min_element(startup.begin(), startup.end()) * 1000, runs);
+    std::printf(
+        "start-up to widget line: median %.1f ms, best %.1f ms over %d runs (aim: < 150 ms)\n",
+        startupMs, *std::min_element(startup.begin(), startup.end()) * 1000, runs);
     std::printf("bare process start (/bin/true): median %.2f ms\n", floorMs);
     std::printf("start-up / bare process start: %.1fx\n", floorMs > 0 ? startupMs / floorMs : 0.0);
     return 0;

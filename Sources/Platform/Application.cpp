@@ -3,11 +3,10 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
-
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace velto::platform::Application {

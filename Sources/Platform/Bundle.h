@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
-
 #include <optional>
 
 namespace velto::platform {

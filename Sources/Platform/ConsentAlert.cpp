@@ -8,8 +8,9 @@ namespace velto::platform::ConsentAlert {
 
 QString informativeText(const QString& identity) {
     return QStringLiteral("A plugin signed by \"") + identity +
-           QStringLiteral("\" wants to load for the first time. Third-party plugins run with the same "
-                          "access to your Mac as velto itself.");
+           QStringLiteral(
+               "\" wants to load for the first time. Third-party plugins run with the same "
+               "access to your Mac as velto itself.");
 }
 
 std::unique_ptr<QMessageBox> make(const QString& identity) {
@@ -36,4 +37,3 @@ bool run(const QString& identity) {
 }
 
 } // namespace velto::platform::ConsentAlert
-

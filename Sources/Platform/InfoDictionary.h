@@ -3,7 +3,6 @@
 #include <QByteArrayView>
 #include <QJsonObject>
 #include <QString>
-
 #include <optional>
 
 namespace velto::platform {

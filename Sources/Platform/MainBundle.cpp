@@ -29,6 +29,8 @@ QString bundleIdentifier(const QString& fallback) {
     return identifier && !identifier->isEmpty() ? *identifier : fallback;
 }
 
-QString builtInPluginsPath() { return path() + QStringLiteral("/Contents/Resources/Plugins"); }
+QString builtInPluginsPath() {
+    return path() + QStringLiteral("/Contents/Resources/Plugins");
+}
 
 } // namespace velto::platform::MainBundle

@@ -1,7 +1,6 @@
 #include "Platform/SharedObjectLoader.h"
 
 #include <VeltoPluginKit/PluginClassTable.h>
-
 #include <cerrno>
 #include <cstring>
 #include <dlfcn.h>
@@ -14,7 +13,8 @@ namespace velto::platform::SharedObjectLoader {
 namespace {
 
 QString systemError(const char* what) {
-    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+    return QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                        QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 bool writeAll(int fd, const char* data, qsizetype size) {
@@ -59,7 +59,8 @@ Result<LoadedObject> loadImage(const QByteArray& image, const QString& name) {
     if (!handle) {
         const char* reason = ::dlerror();
         ::close(fd);
-        return Result<LoadedObject>::failure(reason ? QString::fromLocal8Bit(reason) : QStringLiteral("dlopen failed"));
+        return Result<LoadedObject>::failure(reason ? QString::fromLocal8Bit(reason)
+                                                    : QStringLiteral("dlopen failed"));
     }
     return LoadedObject{handle};
 }
@@ -73,7 +74,8 @@ const kit::ClassTable* classTable(LoadedObject object) {
         return nullptr;
     const auto function = reinterpret_cast<TableFunction>(symbol);
     const kit::ClassTable* table = function();
-    if (!table || table->abiVersion != kit::kClassTableABIVersion || (table->count > 0 && !table->records))
+    if (!table || table->abiVersion != kit::kClassTableABIVersion ||
+        (table->count > 0 && !table->records))
         return nullptr;
     return table;
 }

@@ -14,10 +14,16 @@ void write(std::FILE* stream, const QString& line) {
 
 } // namespace
 
-void printLine(const QString& line) { write(stdout, line); }
+void printLine(const QString& line) {
+    write(stdout, line);
+}
 
-void printError(const QString& line) { write(stderr, line); }
+void printError(const QString& line) {
+    write(stderr, line);
+}
 
-void makeOutputUnbuffered() { std::setvbuf(stdout, nullptr, _IONBF, 0); }
+void makeOutputUnbuffered() {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+}
 
 } // namespace velto::Console

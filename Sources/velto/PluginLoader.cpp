@@ -5,11 +5,9 @@
 #include <Platform/InfoDictionary.h>
 #include <Platform/SharedObjectLoader.h>
 #include <Platform/UserDefaults.h>
-#include <VeltoPluginKit/PluginClassTable.h>
-
 #include <QDir>
 #include <QFileInfo>
-
+#include <VeltoPluginKit/PluginClassTable.h>
 #include <algorithm>
 #include <cstring>
 
@@ -37,7 +35,8 @@ QString pluginIdentifier(const std::optional<QString>& uniqueIdentifier, const Q
 }
 
 /// Reads a file the seal lists as a regular file and checks it against its sealed hash.
-std::optional<QByteArray> readSealedFile(const Bundle& bundle, const platform::VerifiedBundle& verified,
+std::optional<QByteArray> readSealedFile(const Bundle& bundle,
+                                         const platform::VerifiedBundle& verified,
                                          const QString& relativePath, qint64 maxBytes) {
     const platform::SealedFile* sealed = verified.file(relativePath);
     if (!sealed || sealed->kind != platform::SealedFile::Kind::File)
@@ -59,7 +58,8 @@ WidgetList PluginLoader::loadAll(const QString& builtInDirectory, const QString&
     ensureDirectoryExists(userDirectory);
     WidgetList widgets = loadBundles(builtInDirectory, false, warnBeforeFirstThirdPartyLoad);
     WidgetList user = loadBundles(userDirectory, true, warnBeforeFirstThirdPartyLoad);
-    widgets.insert(widgets.end(), std::make_move_iterator(user.begin()), std::make_move_iterator(user.end()));
+    widgets.insert(widgets.end(), std::make_move_iterator(user.begin()),
+                   std::make_move_iterator(user.end()));
     return widgets;
 }
 
@@ -68,7 +68,8 @@ WidgetList PluginLoader::loadBundles(const QString& directory, bool isThirdParty
     WidgetList widgets;
     for (const QString& bundlePath : bundles(directory)) {
         WidgetList made = load(bundlePath, isThirdParty, warnBeforeFirstThirdPartyLoad);
-        widgets.insert(widgets.end(), std::make_move_iterator(made.begin()), std::make_move_iterator(made.end()));
+        widgets.insert(widgets.end(), std::make_move_iterator(made.begin()),
+                       std::make_move_iterator(made.end()));
     }
     return widgets;
 }
@@ -77,13 +78,14 @@ QStringList PluginLoader::bundles(const QString& directory) {
     const QDir folder(directory);
     if (directory.isEmpty() || !folder.isReadable())
         return {};
-    QStringList names = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                         QDir::NoSort);
+    QStringList names = folder.entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     names.erase(std::remove_if(names.begin(), names.end(),
                                [](const QString& name) {
                                    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
                                    // ".bundle" alone has no base name and so no extension.
-                                   return dot <= 0 || QStringView(name).mid(dot + 1) != QLatin1String("bundle");
+                                   return dot <= 0 ||
+                                          QStringView(name).mid(dot + 1) != QLatin1String("bundle");
                                }),
                 names.end());
     std::sort(names.begin(), names.end(), codePointLess);
@@ -136,7 +138,8 @@ WidgetList PluginLoader::load(const QString& bundlePath, bool isThirdParty,
 
     // The seal that was checked here is the one every later step trusts: the
     // Info dictionary and the code are read once and compared against it.
-    const std::optional<platform::VerifiedBundle> verified = platform::CodeSignature::verify(bundlePath);
+    const std::optional<platform::VerifiedBundle> verified =
+        platform::CodeSignature::verify(bundlePath);
     if (!verified) {
         record(name, kSignatureEnding);
         return {};
@@ -145,9 +148,9 @@ WidgetList PluginLoader::load(const QString& bundlePath, bool isThirdParty,
     const std::optional<Bundle> bundle = Bundle::open(bundlePath);
     std::optional<QJsonObject> info;
     if (bundle) {
-        if (const std::optional<QByteArray> bytes =
-                readSealedFile(*bundle, *verified, QString::fromLatin1(platform::InfoDictionary::kRelativePath),
-                               platform::InfoDictionary::kMaxBytes))
+        if (const std::optional<QByteArray> bytes = readSealedFile(
+                *bundle, *verified, QString::fromLatin1(platform::InfoDictionary::kRelativePath),
+                platform::InfoDictionary::kMaxBytes))
             info = platform::InfoDictionary::parse(*bytes);
     }
     if (!info || !isAPIVersionCompatible(*info)) {
@@ -160,7 +163,8 @@ WidgetList PluginLoader::load(const QString& bundlePath, bool isThirdParty,
     if (isThirdParty) {
         const QString identifier = pluginIdentifier(verified->uniqueIdentifier(), *info, name);
         if (!hasWarnedAboutThirdPartyPlugin(identifier)) {
-            const QString identity = verified->signerIdentity.value_or(QString::fromUtf8(kAdHocIdentity));
+            const QString identity =
+                verified->signerIdentity.value_or(QString::fromUtf8(kAdHocIdentity));
             if (!warnBeforeFirstThirdPartyLoad || !warnBeforeFirstThirdPartyLoad(identity)) {
                 record(name, kDeclinedEnding);
                 return {};
@@ -187,11 +191,12 @@ std::optional<WidgetList> PluginLoader::loadCode(const QString& bundlePath, cons
     if (!executable || !principalClass || !bundle)
         return std::nullopt;
 
-    const std::optional<QByteArray> image =
-        readSealedFile(*bundle, verified, *executable, platform::SharedObjectLoader::kMaxObjectBytes);
+    const std::optional<QByteArray> image = readSealedFile(
+        *bundle, verified, *executable, platform::SharedObjectLoader::kMaxObjectBytes);
     if (!image)
         return std::nullopt;
-    const auto object = platform::SharedObjectLoader::loadImage(*image, QFileInfo(bundlePath).fileName());
+    const auto object =
+        platform::SharedObjectLoader::loadImage(*image, QFileInfo(bundlePath).fileName());
     if (!object)
         return std::nullopt;
     const kit::ClassTable* table = platform::SharedObjectLoader::classTable(object.value());

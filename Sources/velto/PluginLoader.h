@@ -3,13 +3,11 @@
 #include "TextOrder.h"
 
 #include <Platform/CodeSignature.h>
-#include <VeltoPluginKit/Observable.h>
-#include <VeltoPluginKit/VeltoWidget.h>
-
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
-
+#include <VeltoPluginKit/Observable.h>
+#include <VeltoPluginKit/VeltoWidget.h>
 #include <functional>
 #include <map>
 #include <optional>

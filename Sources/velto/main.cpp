@@ -11,9 +11,7 @@
 #include <Platform/MainBundle.h>
 #include <Platform/StandardPaths.h>
 #include <Platform/UserDefaults.h>
-
 #include <QApplication>
-
 #include <memory>
 #include <optional>
 
@@ -32,7 +30,8 @@ QStringList commandLine(int argc, char** argv) {
     return arguments;
 }
 
-void printSmokeTestSummary(const QStringList& arguments, const WidgetList& widgets, const PluginLoader& loader) {
+void printSmokeTestSummary(const QStringList& arguments, const WidgetList& widgets,
+                           const PluginLoader& loader) {
     const std::optional<double> seconds = SmokeTest::exitAfterSeconds(arguments);
     if (!seconds)
         return;
@@ -70,7 +69,8 @@ int main(int argc, char** argv) {
     const QString smokeTestDefaultsDomain = SmokeTest::defaultsDomain(bundleIdentifier);
     if (context.isSmokeTest)
         platform::UserDefaults::removePersistentDomain(smokeTestDefaultsDomain);
-    platform::UserDefaults defaults(context.isSmokeTest ? smokeTestDefaultsDomain : bundleIdentifier);
+    platform::UserDefaults defaults(context.isSmokeTest ? smokeTestDefaultsDomain
+                                                        : bundleIdentifier);
     context.defaults = &defaults;
 
     // 5. First place of the application wiring: migration, then the settings store.
@@ -84,18 +84,19 @@ int main(int argc, char** argv) {
 
     // 9. The first load.
     const bool isSmokeTest = context.isSmokeTest;
-    context.widgets = loader.loadAll(context.builtInDirectory, context.userDirectory,
-                                     [isSmokeTest](const QString& identity) {
-                                         return warnBeforeFirstThirdPartyLoad(identity, isSmokeTest);
-                                     });
+    context.widgets = loader.loadAll(
+        context.builtInDirectory, context.userDirectory, [isSmokeTest](const QString& identity) {
+            return warnBeforeFirstThirdPartyLoad(identity, isSmokeTest);
+        });
 
     // 10. Say so when nothing loaded: usually a build that was not packaged.
     if (context.widgets.empty())
-        Console::printError(QStringLiteral(
-                                "velto: loaded zero widgets \u2014 no plug-in bundle was found in %1. A plain "
-                                "build of the velto target leaves the plug-ins out of the application "
-                                "bundle; build and package it with scripts/package (or run scripts/run).")
-                                .arg(context.builtInDirectory));
+        Console::printError(
+            QStringLiteral(
+                "velto: loaded zero widgets \u2014 no plug-in bundle was found in %1. A plain "
+                "build of the velto target leaves the plug-ins out of the application "
+                "bundle; build and package it with scripts/package (or run scripts/run).")
+                .arg(context.builtInDirectory));
 
     // 11. Second place of the application wiring: updater, status bar, delegate, folder watcher.
     ApplicationWiring::presentApplication(context);

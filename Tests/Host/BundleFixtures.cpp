@@ -46,6 +46,8 @@ int runCodesign(const QStringList& arguments, QString* output) {
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-int makeWidgetsCalls() { return qEnvironmentVariableIntValue("VELTO_FIXTURE_MAKE_WIDGETS_CALLS"); }
+int makeWidgetsCalls() {
+    return qEnvironmentVariableIntValue("VELTO_FIXTURE_MAKE_WIDGETS_CALLS");
+}
 
 } // namespace velto::test

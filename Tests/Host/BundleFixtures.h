@@ -7,7 +7,8 @@ namespace velto::test {
 
 /// The fixture bundle <name>.bundle built with the tests.
 QString fixtureBundle(const QString& name);
-/// Copies the bundle @p source to @p folder/@p fileName, keeping links and modes; returns the new path.
+/// Copies the bundle @p source to @p folder/@p fileName, keeping links and modes; returns the new
+/// path.
 QString copyBundle(const QString& source, const QString& folder, const QString& fileName);
 /// Inverts one byte of @p file, in its middle.
 bool flipByte(const QString& file);

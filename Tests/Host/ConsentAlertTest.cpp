@@ -1,23 +1,23 @@
 #include <Platform/ConsentAlert.h>
-#include <Support/TestEnvironment.h>
-
-#include <gtest/gtest.h>
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <Support/TestEnvironment.h>
+#include <gtest/gtest.h>
 
 using namespace velto::platform;
 
 TEST(ConsentAlert, OffersLoadFirstAsTheDefaultThenDontLoad) {
     const auto box = ConsentAlert::make(QStringLiteral("Jane Developer"));
     EXPECT_EQ(box->text(), QStringLiteral("New third-party plugin"));
-    EXPECT_EQ(box->informativeText(),
-              QStringLiteral("A plugin signed by \"Jane Developer\" wants to load for the first time. Third-party "
-                             "plugins run with the same access to your Mac as velto itself."));
+    EXPECT_EQ(
+        box->informativeText(),
+        QStringLiteral(
+            "A plugin signed by \"Jane Developer\" wants to load for the first time. Third-party "
+            "plugins run with the same access to your Mac as velto itself."));
     const QList<QAbstractButton*> buttons = box->buttons();
     ASSERT_EQ(buttons.size(), 2);
     EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("Load"));
@@ -31,8 +31,9 @@ TEST(ConsentAlert, OffersLoadFirstAsTheDefaultThenDontLoad) {
 TEST(ConsentAlert, ShowsTheIdentityAsPlainText) {
     const auto box = ConsentAlert::make(QStringLiteral("<img src=x><b>Mallory</b>"));
     const QList<QLabel*> labels = box->findChildren<QLabel*>();
-    const auto shown = std::find_if(labels.begin(), labels.end(),
-                                    [](const QLabel* label) { return label->text().contains(QLatin1String("Mallory")); });
+    const auto shown = std::find_if(labels.begin(), labels.end(), [](const QLabel* label) {
+        return label->text().contains(QLatin1String("Mallory"));
+    });
     ASSERT_NE(shown, labels.end());
     EXPECT_EQ((*shown)->textFormat(), Qt::PlainText);
 }

@@ -1,21 +1,18 @@
-#include "BundleFixtures.h"
-
 #include "PluginLoader.h"
+
+#include "BundleFixtures.h"
 
 #include <Platform/CodeSignature.h>
 #include <Platform/UserDefaults.h>
-#include <Support/TestCertificate.h>
-#include <Support/TestEnvironment.h>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
-
+#include <Support/TestCertificate.h>
+#include <Support/TestEnvironment.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -95,7 +92,8 @@ TEST_F(PluginLoaderTest, LoadsBuiltInBundlesInFileNameOrderAndCreatesTheUserFold
     ASSERT_FALSE(QDir(user).exists());
 
     EXPECT_THAT(PluginLoader::bundles(builtIn),
-                ElementsAre(builtIn + QStringLiteral("/.Hidden.bundle"), builtIn + QStringLiteral("/A.bundle"),
+                ElementsAre(builtIn + QStringLiteral("/.Hidden.bundle"),
+                            builtIn + QStringLiteral("/A.bundle"),
                             builtIn + QStringLiteral("/B.bundle")));
 
     PluginLoader loader(defaults);
@@ -112,13 +110,15 @@ TEST_F(PluginLoaderTest, LoadsBuiltInBundlesInFileNameOrderAndCreatesTheUserFold
 TEST_F(PluginLoaderTest, MissingOrUnreadableFoldersAreSilent) {
     PluginLoader loader(defaults);
     ConsentRecorder consent(true);
-    EXPECT_TRUE(loader.loadAll(builtIn + QStringLiteral("/missing"), user, consent.function()).empty());
+    EXPECT_TRUE(
+        loader.loadAll(builtIn + QStringLiteral("/missing"), user, consent.function()).empty());
     EXPECT_THAT(PluginLoader::bundles(QString()), IsEmpty());
     if (::geteuid() != 0) {
         addBuiltIn(QStringLiteral("Good"), QStringLiteral("A.bundle"));
         QFile::setPermissions(builtIn, QFileDevice::WriteOwner);
         EXPECT_THAT(PluginLoader::bundles(builtIn), IsEmpty());
-        QFile::setPermissions(builtIn, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(builtIn, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ExeOwner);
     }
     EXPECT_THAT(loader.diagnosticMessages(), IsEmpty());
 }
@@ -130,43 +130,49 @@ TEST_F(PluginLoaderTest, EverySkippedBundleLeavesItsMessageInFileNameOrder) {
     addBuiltIn(QStringLiteral("NotAnEntry"), QStringLiteral("NotAnEntry.bundle"));
     addBuiltIn(QStringLiteral("MissingClass"), QStringLiteral("MissingClass.bundle"));
     addBuiltIn(QStringLiteral("NoTable"), QStringLiteral("NoTable.bundle"));
-    ASSERT_TRUE(flipByte(executableOf(addBuiltIn(QStringLiteral("Good"), QStringLiteral("Tampered.bundle")))));
-    QDir(addBuiltIn(QStringLiteral("Good"), QStringLiteral("NoSeal.bundle")) + QStringLiteral("/Contents/_CodeSignature"))
+    ASSERT_TRUE(flipByte(
+        executableOf(addBuiltIn(QStringLiteral("Good"), QStringLiteral("Tampered.bundle")))));
+    QDir(addBuiltIn(QStringLiteral("Good"), QStringLiteral("NoSeal.bundle")) +
+         QStringLiteral("/Contents/_CodeSignature"))
         .removeRecursively();
     QFile plain(builtIn + QStringLiteral("/PlainFile.bundle"));
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.write("not a folder");
     plain.close();
     const QString escaping = addBuiltIn(QStringLiteral("Good"), QStringLiteral("Escaping.bundle"));
-    ASSERT_TRUE(QFile::link(QStringLiteral("/etc/passwd"), escaping + QStringLiteral("/Contents/passwd")));
+    ASSERT_TRUE(
+        QFile::link(QStringLiteral("/etc/passwd"), escaping + QStringLiteral("/Contents/passwd")));
     sealedBundleWithInfo(QStringLiteral("Malformed.bundle"), "{\"VeltoPluginAPIVersion\": 1,");
     sealedBundleWithInfo(QStringLiteral("ArrayInfo.bundle"), "[1]");
-    sealedBundleWithInfo(QStringLiteral("Huge.bundle"),
-                         "{\"VeltoPluginAPIVersion\": 1, \"x\": \"" + QByteArray(2 * 1024 * 1024, 'a') + "\"}");
-    sealedBundleWithInfo(QStringLiteral("BadExecutable.bundle"),
-                         "{\"VeltoPluginAPIVersion\": 1, \"CFBundleExecutable\": \"../../../evil.so\", "
-                         "\"NSPrincipalClass\": \"FixturePluginMain\"}");
+    sealedBundleWithInfo(QStringLiteral("Huge.bundle"), "{\"VeltoPluginAPIVersion\": 1, \"x\": \"" +
+                                                            QByteArray(2 * 1024 * 1024, 'a') +
+                                                            "\"}");
+    sealedBundleWithInfo(
+        QStringLiteral("BadExecutable.bundle"),
+        "{\"VeltoPluginAPIVersion\": 1, \"CFBundleExecutable\": \"../../../evil.so\", "
+        "\"NSPrincipalClass\": \"FixturePluginMain\"}");
 
     PluginLoader loader(defaults);
     QSignalSpy changes(&loader, &Observable::willChange);
     ConsentRecorder consent(true);
     EXPECT_TRUE(loader.loadAll(builtIn, user, consent.function()).empty());
 
-    EXPECT_THAT(loader.diagnosticMessages(),
-                ElementsAre("Skipped ArrayInfo.bundle: incompatible or unreadable plugin API version",
-                            "Skipped BadExecutable.bundle: failed to load or find PluginEntry",
-                            "Skipped Escaping.bundle: invalid or missing signature",
-                            "Skipped Huge.bundle: incompatible or unreadable plugin API version",
-                            "Skipped Malformed.bundle: incompatible or unreadable plugin API version",
-                            "Skipped MissingClass.bundle: failed to load or find PluginEntry",
-                            "Skipped NoSeal.bundle: invalid or missing signature",
-                            "Skipped NoTable.bundle: failed to load or find PluginEntry",
-                            "Skipped NotAnEntry.bundle: failed to load or find PluginEntry",
-                            "Skipped PlainFile.bundle: invalid or missing signature",
-                            "Skipped Tampered.bundle: invalid or missing signature",
-                            "Skipped Unsigned.bundle: invalid or missing signature",
-                            "Skipped Version2.bundle: incompatible or unreadable plugin API version",
-                            "Skipped VersionText.bundle: incompatible or unreadable plugin API version"));
+    EXPECT_THAT(
+        loader.diagnosticMessages(),
+        ElementsAre("Skipped ArrayInfo.bundle: incompatible or unreadable plugin API version",
+                    "Skipped BadExecutable.bundle: failed to load or find PluginEntry",
+                    "Skipped Escaping.bundle: invalid or missing signature",
+                    "Skipped Huge.bundle: incompatible or unreadable plugin API version",
+                    "Skipped Malformed.bundle: incompatible or unreadable plugin API version",
+                    "Skipped MissingClass.bundle: failed to load or find PluginEntry",
+                    "Skipped NoSeal.bundle: invalid or missing signature",
+                    "Skipped NoTable.bundle: failed to load or find PluginEntry",
+                    "Skipped NotAnEntry.bundle: failed to load or find PluginEntry",
+                    "Skipped PlainFile.bundle: invalid or missing signature",
+                    "Skipped Tampered.bundle: invalid or missing signature",
+                    "Skipped Unsigned.bundle: invalid or missing signature",
+                    "Skipped Version2.bundle: incompatible or unreadable plugin API version",
+                    "Skipped VersionText.bundle: incompatible or unreadable plugin API version"));
     EXPECT_EQ(changes.count(), 14);
     EXPECT_EQ(makeWidgetsCalls(), 0);
 }
@@ -184,7 +190,8 @@ TEST_F(PluginLoaderTest, AFailedSignatureIsCheckedAgainOnEveryRescanUntilTheBund
                             "Skipped Plug.bundle: invalid or missing signature"));
 
     copyBundle(fixtureBundle(QStringLiteral("Good")), builtIn, QStringLiteral("Plug.bundle"));
-    EXPECT_THAT(idsOf(loader.loadBundles(builtIn, false, consent.function())), ElementsAre("fixture"));
+    EXPECT_THAT(idsOf(loader.loadBundles(builtIn, false, consent.function())),
+                ElementsAre("fixture"));
     EXPECT_THAT(loader.diagnosticMessages(),
                 ElementsAre("Skipped Other.bundle: incompatible or unreadable plugin API version"));
     EXPECT_TRUE(QDir(path).exists());
@@ -202,7 +209,8 @@ TEST_F(PluginLoaderTest, AHandledBundleIsNeverLoadedTwice) {
     EXPECT_TRUE(loader.loadBundles(builtIn, false, consent.function()).empty());
 
     EXPECT_EQ(makeWidgetsCalls(), 1);
-    EXPECT_THAT(loader.diagnosticMessages(), ElementsAre("Skipped Entry.bundle: failed to load or find PluginEntry"));
+    EXPECT_THAT(loader.diagnosticMessages(),
+                ElementsAre("Skipped Entry.bundle: failed to load or find PluginEntry"));
 }
 
 TEST_F(PluginLoaderTest, ABuiltInAndAUserBundleOfOneFileNameShareADiagnostic) {
@@ -267,7 +275,8 @@ TEST_F(PluginLoaderTest, DeclinedConsentSkipsTheBundleUntilTheNextStart) {
 TEST_F(PluginLoaderTest, ConsentNamesTheCertificateSigner) {
     const TestCertificate named = makeTestCertificate(makeTempFolder(QStringLiteral("named")),
                                                       QStringLiteral("Velto Test Signer"));
-    const TestCertificate anonymous = makeTestCertificate(makeTempFolder(QStringLiteral("anon")), QString());
+    const TestCertificate anonymous =
+        makeTestCertificate(makeTempFolder(QStringLiteral("anon")), QString());
     ASSERT_FALSE(named.certificatePath.isEmpty());
     const QString a = addUser(QStringLiteral("Good"), QStringLiteral("A.bundle"));
     const QString b = addUser(QStringLiteral("Good"), QStringLiteral("B.bundle"));
@@ -276,24 +285,28 @@ TEST_F(PluginLoaderTest, ConsentNamesTheCertificateSigner) {
     ASSERT_TRUE(readMe.open(QIODevice::WriteOnly));
     readMe.write("B");
     readMe.close();
-    ASSERT_EQ(runCodesign({QStringLiteral("sign"), QStringLiteral("--identity"), named.certificatePath,
-                           QStringLiteral("--key"), named.privateKeyPath, a}),
-              0);
-    ASSERT_EQ(runCodesign({QStringLiteral("sign"), QStringLiteral("--identity"), anonymous.certificatePath,
-                           QStringLiteral("--key"), anonymous.privateKeyPath, b}),
+    ASSERT_EQ(
+        runCodesign({QStringLiteral("sign"), QStringLiteral("--identity"), named.certificatePath,
+                     QStringLiteral("--key"), named.privateKeyPath, a}),
+        0);
+    ASSERT_EQ(runCodesign({QStringLiteral("sign"), QStringLiteral("--identity"),
+                           anonymous.certificatePath, QStringLiteral("--key"),
+                           anonymous.privateKeyPath, b}),
               0);
     // A built-in bundle is never subject to consent, whoever signed it.
     const QString builtInSigned = addBuiltIn(QStringLiteral("Good"), QStringLiteral("C.bundle"));
-    ASSERT_EQ(runCodesign({QStringLiteral("sign"), QStringLiteral("--identity"), named.certificatePath,
-                           QStringLiteral("--key"), named.privateKeyPath, builtInSigned}),
-              0);
+    ASSERT_EQ(
+        runCodesign({QStringLiteral("sign"), QStringLiteral("--identity"), named.certificatePath,
+                     QStringLiteral("--key"), named.privateKeyPath, builtInSigned}),
+        0);
 
     PluginLoader loader(defaults);
     ConsentRecorder consent(true);
     EXPECT_EQ(loader.loadAll(builtIn, user, consent.function()).size(), 3u);
     ASSERT_EQ(consent.asked.size(), 2);
     EXPECT_EQ(consent.asked.at(0), QStringLiteral("Velto Test Signer"));
-    EXPECT_TRUE(consent.asked.at(1).contains(QStringLiteral("Velto Tests"))) << consent.asked.at(1).toStdString();
+    EXPECT_TRUE(consent.asked.at(1).contains(QStringLiteral("Velto Tests")))
+        << consent.asked.at(1).toStdString();
 }
 
 TEST_F(PluginLoaderTest, CodeSwappedAfterTheCheckNeverRuns) {
@@ -310,7 +323,8 @@ TEST_F(PluginLoaderTest, CodeSwappedAfterTheCheckNeverRuns) {
         return true;
     };
     EXPECT_TRUE(loader.loadAll(builtIn, user, swapThenAgree).empty());
-    EXPECT_THAT(loader.diagnosticMessages(), ElementsAre("Skipped Swapped.bundle: failed to load or find PluginEntry"));
+    EXPECT_THAT(loader.diagnosticMessages(),
+                ElementsAre("Skipped Swapped.bundle: failed to load or find PluginEntry"));
     EXPECT_FALSE(qEnvironmentVariableIsSet("VELTO_FIXTURE_INTRUDER_RAN"));
 }
 

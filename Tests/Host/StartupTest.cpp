@@ -3,12 +3,6 @@
 
 #include "BundleFixtures.h"
 
-#include <Support/TestCertificate.h>
-#include <Support/TestEnvironment.h>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,6 +10,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <Support/TestCertificate.h>
+#include <Support/TestEnvironment.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 using namespace velto::test;
 using testing::ElementsAre;
@@ -23,8 +21,8 @@ using testing::HasSubstr;
 
 namespace {
 
-const QString kAutoApprovedAdHoc =
-    QStringLiteral("SMOKE_TEST_AUTO_APPROVED_THIRD_PARTY: unsigned (ad-hoc) \u2014 identity not verified");
+const QString kAutoApprovedAdHoc = QStringLiteral(
+    "SMOKE_TEST_AUTO_APPROVED_THIRD_PARTY: unsigned (ad-hoc) \u2014 identity not verified");
 
 struct ChildRun {
     int exitCode = -1;
@@ -48,7 +46,7 @@ protected:
 
     /// Runs velto until it exits or @p waitMs pass; a process still running then is killed.
     static ChildRun run(const QStringList& arguments, int waitMs = 20000,
-                   const QString& executable = QStringLiteral(VELTO_APP_EXECUTABLE)) {
+                        const QString& executable = QStringLiteral(VELTO_APP_EXECUTABLE)) {
         QProcess process;
         process.setProcessEnvironment(headless());
         QElapsedTimer clock;
@@ -63,7 +61,8 @@ protected:
             process.kill();
             process.waitForFinished(5000);
         } else {
-            result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+            result.exitCode =
+                process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
         }
         const QString output = QString::fromUtf8(process.readAllStandardOutput());
         result.lines = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -89,33 +88,40 @@ TEST_F(StartupTest, ThirdPartyBundlesAreApprovedAutomaticallyAndFailuresReported
     copyBundle(QFileInfo(QStringLiteral(VELTO_APP_EXECUTABLE)).absolutePath() +
                    QStringLiteral("/../Resources/Plugins/CPUGauge.bundle"),
                userFolder(), QStringLiteral("CPUCopy.bundle"));
-    copyBundle(fixtureBundle(QStringLiteral("Good")), userFolder(), QStringLiteral("Signed.bundle"));
-    const TestCertificate certificate =
-        makeTestCertificate(makeTempFolder(QStringLiteral("cert")), QStringLiteral("Jane Plugin Developer"));
-    ASSERT_EQ(runCodesign({QStringLiteral("sign"), QStringLiteral("--identity"), certificate.certificatePath,
-                           QStringLiteral("--key"), certificate.privateKeyPath,
-                           userFolder() + QStringLiteral("/Signed.bundle")}),
-              0);
-    ASSERT_TRUE(flipByte(executableOf(
-        copyBundle(fixtureBundle(QStringLiteral("Good")), userFolder(), QStringLiteral("Tampered.bundle")))));
-    QDir(copyBundle(fixtureBundle(QStringLiteral("Good")), userFolder(), QStringLiteral("NoSeal.bundle")) +
+    copyBundle(fixtureBundle(QStringLiteral("Good")), userFolder(),
+               QStringLiteral("Signed.bundle"));
+    const TestCertificate certificate = makeTestCertificate(
+        makeTempFolder(QStringLiteral("cert")), QStringLiteral("Jane Plugin Developer"));
+    ASSERT_EQ(
+        runCodesign({QStringLiteral("sign"), QStringLiteral("--identity"),
+                     certificate.certificatePath, QStringLiteral("--key"),
+                     certificate.privateKeyPath, userFolder() + QStringLiteral("/Signed.bundle")}),
+        0);
+    ASSERT_TRUE(flipByte(executableOf(copyBundle(
+        fixtureBundle(QStringLiteral("Good")), userFolder(), QStringLiteral("Tampered.bundle")))));
+    QDir(copyBundle(fixtureBundle(QStringLiteral("Good")), userFolder(),
+                    QStringLiteral("NoSeal.bundle")) +
          QStringLiteral("/Contents/_CodeSignature"))
         .removeRecursively();
-    copyBundle(fixtureBundle(QStringLiteral("APIVersionText")), userFolder(), QStringLiteral("TextVersion.bundle"));
-    copyBundle(fixtureBundle(QStringLiteral("MissingClass")), userFolder(), QStringLiteral("NoClass.bundle"));
+    copyBundle(fixtureBundle(QStringLiteral("APIVersionText")), userFolder(),
+               QStringLiteral("TextVersion.bundle"));
+    copyBundle(fixtureBundle(QStringLiteral("MissingClass")), userFolder(),
+               QStringLiteral("NoClass.bundle"));
 
     const ChildRun result = run({QStringLiteral("--smoke-test-exit-after=0")});
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
-    EXPECT_THAT(result.lines,
-                ElementsAre(kAutoApprovedAdHoc, kAutoApprovedAdHoc,
-                            "SMOKE_TEST_AUTO_APPROVED_THIRD_PARTY: Jane Plugin Developer",
-                            "SMOKE_TEST_LOADED_WIDGET_IDS: cpu,cpu,fixture",
-                            "SMOKE_TEST_DIAGNOSTIC: Skipped NoClass.bundle: failed to load or find PluginEntry",
-                            "SMOKE_TEST_DIAGNOSTIC: Skipped NoSeal.bundle: invalid or missing signature",
-                            "SMOKE_TEST_DIAGNOSTIC: Skipped Tampered.bundle: invalid or missing signature",
-                            "SMOKE_TEST_DIAGNOSTIC: Skipped TextVersion.bundle: incompatible or unreadable plugin "
-                            "API version"));
+    EXPECT_THAT(
+        result.lines,
+        ElementsAre(
+            kAutoApprovedAdHoc, kAutoApprovedAdHoc,
+            "SMOKE_TEST_AUTO_APPROVED_THIRD_PARTY: Jane Plugin Developer",
+            "SMOKE_TEST_LOADED_WIDGET_IDS: cpu,cpu,fixture",
+            "SMOKE_TEST_DIAGNOSTIC: Skipped NoClass.bundle: failed to load or find PluginEntry",
+            "SMOKE_TEST_DIAGNOSTIC: Skipped NoSeal.bundle: invalid or missing signature",
+            "SMOKE_TEST_DIAGNOSTIC: Skipped Tampered.bundle: invalid or missing signature",
+            "SMOKE_TEST_DIAGNOSTIC: Skipped TextVersion.bundle: incompatible or unreadable plugin "
+            "API version"));
 }
 
 TEST_F(StartupTest, EveryRunStartsFromFreshSmokeTestSettings) {
@@ -123,12 +129,14 @@ TEST_F(StartupTest, EveryRunStartsFromFreshSmokeTestSettings) {
     for (int i = 0; i < 2; ++i) {
         const ChildRun result = run({QStringLiteral("--smoke-test-exit-after=0")});
         ASSERT_TRUE(result.finished);
-        EXPECT_THAT(result.lines, ElementsAre(kAutoApprovedAdHoc, "SMOKE_TEST_LOADED_WIDGET_IDS: cpu,fixture"))
+        EXPECT_THAT(result.lines,
+                    ElementsAre(kAutoApprovedAdHoc, "SMOKE_TEST_LOADED_WIDGET_IDS: cpu,fixture"))
             << "run " << i;
     }
     QFile suite(configFolder() + QStringLiteral("/org.velto.velto.smoke-test.json"));
     ASSERT_TRUE(suite.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QJsonDocument::fromJson(suite.readAll()).object().size(), 1) << "only this run's consent flag";
+    EXPECT_EQ(QJsonDocument::fromJson(suite.readAll()).object().size(), 1)
+        << "only this run's consent flag";
 }
 
 TEST_F(StartupTest, ANonNumericValueKeepsSmokeTestModeButPrintsNothingAndStaysUp) {
@@ -145,7 +153,8 @@ TEST_F(StartupTest, ANonNumericValueKeepsSmokeTestModeButPrintsNothingAndStaysUp
 }
 
 TEST_F(StartupTest, WithoutTheOptionNothingIsPrinted) {
-    const ChildRun result = run({QStringLiteral("--unrelated"), QStringLiteral("smoke-test-exit-after=1")}, 2000);
+    const ChildRun result =
+        run({QStringLiteral("--unrelated"), QStringLiteral("smoke-test-exit-after=1")}, 2000);
     EXPECT_FALSE(result.finished);
     EXPECT_TRUE(result.lines.isEmpty());
 }
@@ -160,13 +169,15 @@ TEST_F(StartupTest, ANegativeValueExitsAtOnce) {
 TEST_F(StartupTest, ZeroWidgetsAreReportedOnStandardError) {
     // An application bundle with the executable and the kit but no plug-ins.
     const QString app = makeTempFolder(QStringLiteral("bare")) + QStringLiteral("/velto.app");
-    const QString contents = QFileInfo(QStringLiteral(VELTO_APP_EXECUTABLE)).absolutePath() + QStringLiteral("/..");
+    const QString contents =
+        QFileInfo(QStringLiteral(VELTO_APP_EXECUTABLE)).absolutePath() + QStringLiteral("/..");
     QDir().mkpath(app + QStringLiteral("/Contents"));
     for (const char* part : {"Linux", "Frameworks", "Info.json"})
-        QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-a"), contents + QLatin1Char('/') + QLatin1String(part),
-                                                 app + QStringLiteral("/Contents/")});
-    const ChildRun result =
-        run({QStringLiteral("--smoke-test-exit-after=0")}, 20000, app + QStringLiteral("/Contents/Linux/velto"));
+        QProcess::execute(QStringLiteral("cp"),
+                          {QStringLiteral("-a"), contents + QLatin1Char('/') + QLatin1String(part),
+                           app + QStringLiteral("/Contents/")});
+    const ChildRun result = run({QStringLiteral("--smoke-test-exit-after=0")}, 20000,
+                                app + QStringLiteral("/Contents/Linux/velto"));
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_THAT(result.lines, ElementsAre("SMOKE_TEST_LOADED_WIDGET_IDS: "));

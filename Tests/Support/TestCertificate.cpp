@@ -1,15 +1,13 @@
 #include "Support/TestCertificate.h"
 
+#include <QFile>
+#include <cstdio>
+#include <functional>
+#include <memory>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
-
-#include <QFile>
-
-#include <cstdio>
-#include <functional>
-#include <memory>
 
 namespace velto::test {
 
@@ -41,7 +39,8 @@ bool addExtension(X509* certificate, int nid, const QByteArray& value) {
 
 TestCertificate makeTestCertificate(const QString& folder, const QString& commonName,
                                     const QStringList& subjectAltNames) {
-    TestCertificate result{folder + QStringLiteral("/certificate.pem"), folder + QStringLiteral("/key.pem")};
+    TestCertificate result{folder + QStringLiteral("/certificate.pem"),
+                           folder + QStringLiteral("/key.pem")};
     Owned<EVP_PKEY> key(EVP_EC_gen("P-256"));
     Owned<X509> certificate(X509_new());
     if (!key || !certificate)
@@ -52,20 +51,24 @@ TestCertificate makeTestCertificate(const QString& folder, const QString& common
     X509_gmtime_adj(X509_getm_notAfter(certificate.get()), 60L * 60 * 24 * 365);
     X509_set_pubkey(certificate.get(), key.get());
     X509_NAME* name = X509_get_subject_name(certificate.get());
-    X509_NAME_add_entry_by_txt(name, "O", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>("Velto Tests"), -1, -1, 0);
+    X509_NAME_add_entry_by_txt(name, "O", MBSTRING_UTF8,
+                               reinterpret_cast<const unsigned char*>("Velto Tests"), -1, -1, 0);
     if (!commonName.isEmpty()) {
         const QByteArray cn = commonName.toUtf8();
-        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>(cn.constData()),
-                                   -1, -1, 0);
+        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
+                                   reinterpret_cast<const unsigned char*>(cn.constData()), -1, -1,
+                                   0);
     }
     X509_set_issuer_name(certificate.get(), name);
     if (!subjectAltNames.isEmpty() &&
-        !addExtension(certificate.get(), NID_subject_alt_name, subjectAltNames.join(QLatin1Char(',')).toUtf8()))
+        !addExtension(certificate.get(), NID_subject_alt_name,
+                      subjectAltNames.join(QLatin1Char(',')).toUtf8()))
         return {};
     if (X509_sign(certificate.get(), key.get(), EVP_sha256()) == 0)
         return {};
     const bool written =
-        writePem(result.certificatePath, [&](std::FILE* file) { return PEM_write_X509(file, certificate.get()); }) &&
+        writePem(result.certificatePath,
+                 [&](std::FILE* file) { return PEM_write_X509(file, certificate.get()); }) &&
         writePem(result.privateKeyPath, [&](std::FILE* file) {
             return PEM_write_PrivateKey(file, key.get(), nullptr, nullptr, 0, nullptr, nullptr);
         });

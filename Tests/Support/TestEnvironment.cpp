@@ -2,12 +2,13 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-
 #include <atomic>
 
 namespace velto::test {
 
-QString sandboxRoot() { return qEnvironmentVariable("VELTO_TEST_SANDBOX"); }
+QString sandboxRoot() {
+    return qEnvironmentVariable("VELTO_TEST_SANDBOX");
+}
 
 QString renderPath(const QString& fileName) {
     const QString folder = QStringLiteral(VELTO_RENDER_DIR);

@@ -2,12 +2,10 @@
 // for each test case fresh HOME, XDG_CONFIG_HOME and XDG_DATA_HOME folders, so
 // that no test reads or writes real settings or plug-ins.
 
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
-
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace {
@@ -15,7 +13,8 @@ namespace {
 class SandboxListener : public testing::EmptyTestEventListener {
 public:
     void OnTestStart(const testing::TestInfo&) override {
-        m_folder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/velto-test-XXXXXX"));
+        m_folder = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                                   QStringLiteral("/velto-test-XXXXXX"));
         const QString root = m_folder->path();
         for (const char* sub : {"home", "config", "data"})
             QDir(root).mkpath(QString::fromLatin1(sub));
@@ -34,9 +33,11 @@ public:
 
 private:
     static void makeWritable(const QString& path) {
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                        QFileDevice::ExeOwner);
         const QDir dir(path);
-        for (const QFileInfo& entry : dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks))
+        for (const QFileInfo& entry :
+             dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks))
             makeWritable(entry.filePath());
     }
 

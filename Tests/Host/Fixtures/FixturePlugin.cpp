@@ -2,9 +2,8 @@
 // process-wide counter VELTO_FIXTURE_MAKE_WIDGETS_CALLS, so that tests can see
 // how often the host asked, across every loaded copy of this code.
 
-#include <VeltoPluginKit/PluginClassTable.h>
-
 #include <QLabel>
+#include <VeltoPluginKit/PluginClassTable.h>
 
 namespace {
 
@@ -14,8 +13,12 @@ public:
     QString displayName() const override { return QStringLiteral("Fixture"); }
     void start(double) override {}
     void stop() override {}
-    std::unique_ptr<QWidget> menuBarView() override { return std::make_unique<QLabel>(QStringLiteral("fixture")); }
-    std::unique_ptr<QWidget> detailView() override { return std::make_unique<QLabel>(QStringLiteral("fixture")); }
+    std::unique_ptr<QWidget> menuBarView() override {
+        return std::make_unique<QLabel>(QStringLiteral("fixture"));
+    }
+    std::unique_ptr<QWidget> detailView() override {
+        return std::make_unique<QLabel>(QStringLiteral("fixture"));
+    }
 };
 
 class FixturePluginMain final : public velto::PluginEntry {
