@@ -8,6 +8,10 @@ set_target_properties(VeltoPluginKit PROPERTIES
 
 set(velto_feed_entry "")
 if(VELTO_FEED_URL)
+    # The updater reads feeds only over https, and the value goes into the JSON as written.
+    if(NOT VELTO_FEED_URL MATCHES "^https://[^\"\\ ]+$")
+        message(FATAL_ERROR "VELTO_FEED_URL must be an https:// address without quotes, backslashes or blanks")
+    endif()
     set(velto_feed_entry ",\n    \"SUFeedURL\": \"${VELTO_FEED_URL}\"")
 endif()
 file(GENERATE OUTPUT ${VELTO_APP_DIR}/Contents/Info.json CONTENT "{

@@ -1,13 +1,54 @@
 #include "ApplicationWiring.h"
 
+#include "StatusItemMigration.h"
+#include "UpdateChannel.h"
+
+#include <Platform/MainBundle.h>
+
+#ifndef VELTO_BUNDLE_IDENTIFIER
+#define VELTO_BUNDLE_IDENTIFIER "org.velto.velto"
+#endif
+
 namespace velto::ApplicationWiring {
 
-// The settings store and the status item migration are not built yet; start-up
-// goes on with the loader and its defaults alone.
-void prepareSettings(StartupContext&) {}
+// The migration runs on whichever domain start-up chose, the smoke test's
+// freshly wiped suite included, before anything reads the status items.
+void prepareSettings(StartupContext& context) {
+    if (!context.defaults)
+        return;
+    StatusItemMigration::run(*context.defaults);
+    context.settings = std::make_unique<SettingsStore>(*context.defaults);
+}
 
-// The status bar, the updater and the folder watcher are not built yet: the
-// widgets stay loaded but nothing presents them.
-void presentApplication(StartupContext&) {}
+namespace {
+
+// The updater reads its feed choice from the standard domain even in
+// smoke-test mode, where every other setting comes from the throw-away suite.
+void prepareUpdates(StartupContext& context) {
+    const QString standardDomain =
+        platform::MainBundle::bundleIdentifier(QStringLiteral(VELTO_BUNDLE_IDENTIFIER));
+    context.standardDefaults = std::make_unique<platform::UserDefaults>(standardDomain);
+    context.updaterDelegate = std::make_unique<UpdaterDelegate>(*context.standardDefaults);
+    context.userDriverDelegate = std::make_unique<UserDriverDelegate>();
+
+    const QJsonObject info = platform::MainBundle::infoDictionary();
+    if (!UpdateChannel::isEnabled(info, context.isSmokeTest))
+        return;
+    auto updater = platform::LinuxUpdater::start(
+        platform::UpdaterConfiguration::fromInfoDictionary(info), *context.standardDefaults,
+        *context.updaterDelegate, *context.userDriverDelegate);
+    if (!updater)
+        return;
+    context.updater = std::move(updater).value();
+    context.updateControls = std::make_unique<UpdateControls>(*context.updater);
+}
+
+} // namespace
+
+// The status bar and the folder watcher are not built yet: the widgets stay
+// loaded but nothing presents them.
+void presentApplication(StartupContext& context) {
+    prepareUpdates(context);
+}
 
 } // namespace velto::ApplicationWiring

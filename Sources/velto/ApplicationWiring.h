@@ -1,8 +1,17 @@
 #pragma once
 
+#include "SettingsStore.h"
+#include "UpdateControls.h"
+#include "UpdaterDelegate.h"
+#include "UserDriverDelegate.h"
+
+#include <Platform/LinuxUpdater.h>
+#include <Platform/UserDefaults.h>
 #include <VeltoPluginKit/VeltoWidget.h>
 
 #include <QString>
+
+#include <memory>
 
 namespace velto {
 
@@ -15,10 +24,22 @@ class UserDefaults;
 struct StartupContext {
     bool isSmokeTest = false;
     platform::UserDefaults* defaults = nullptr;
+    /// Made by prepareSettings() over defaults, after the status item migration.
+    std::unique_ptr<SettingsStore> settings;
     PluginLoader* loader = nullptr;
     QString builtInDirectory;
     QString userDirectory;
     WidgetList widgets;
+
+    /// The standard domain, where the update channel and the updater's own
+    /// preferences live also in smoke-test mode.
+    std::unique_ptr<platform::UserDefaults> standardDefaults;
+    std::unique_ptr<UpdaterDelegate> updaterDelegate;
+    std::unique_ptr<UserDriverDelegate> userDriverDelegate;
+    /// Absent when updates are not offered or the updater could not start.
+    std::unique_ptr<platform::LinuxUpdater> updater;
+    /// Present exactly when updater is.
+    std::unique_ptr<UpdateControls> updateControls;
 };
 
 /**

@@ -1,5 +1,7 @@
 #include "PluginLoader.h"
 
+#include "SettingsRules.h"
+
 #include <Platform/Bundle.h>
 #include <Platform/CodeResources.h>
 #include <Platform/InfoDictionary.h>
@@ -123,7 +125,7 @@ QString PluginLoader::consentKey(const QString& identifier) {
 }
 
 bool PluginLoader::hasWarnedAboutThirdPartyPlugin(const QString& identifier) const {
-    return m_defaults.boolValue(consentKey(identifier)).value_or(false);
+    return SettingsRules::objectAsBool(m_defaults.value(consentKey(identifier)), false);
 }
 
 void PluginLoader::markWarnedAboutThirdPartyPlugin(const QString& identifier) {
