@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Support/TestCertificate.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -25,8 +27,6 @@ struct TestIdentity {
     QString keyPath;
 };
 
-/// Subject entries as OpenSSL short names and values, e.g. {"CN", "Velto Test Signer"}.
-using SubjectEntries = QList<QPair<QString, QString>>;
 
 /**
  * Makes a self-signed certificate for a new EC P-256 key with @p subject and

@@ -39,8 +39,15 @@ bool addExtension(X509* certificate, int nid, const QByteArray& value) {
 
 TestCertificate makeTestCertificate(const QString& folder, const QString& commonName,
                                     const QStringList& subjectAltNames) {
-    TestCertificate result{folder + QStringLiteral("/certificate.pem"),
-                           folder + QStringLiteral("/key.pem")};
+    SubjectEntries subject{{QStringLiteral("O"), QStringLiteral("Velto Tests")}};
+    if (!commonName.isEmpty())
+        subject.append({QStringLiteral("CN"), commonName});
+    return makeSelfSignedCertificate(folder, subject, subjectAltNames);
+}
+
+TestCertificate makeSelfSignedCertificate(const QString& folder, const SubjectEntries& subject,
+                                          const QStringList& subjectAltNames, const QByteArray& passphrase) {
+    TestCertificate result{folder + QStringLiteral("/certificate.pem"), folder + QStringLiteral("/key.pem")};
     Owned<EVP_PKEY> key(EVP_EC_gen("P-256"));
     Owned<X509> certificate(X509_new());
     if (!key || !certificate)
@@ -51,27 +58,27 @@ TestCertificate makeTestCertificate(const QString& folder, const QString& common
     X509_gmtime_adj(X509_getm_notAfter(certificate.get()), 60L * 60 * 24 * 365);
     X509_set_pubkey(certificate.get(), key.get());
     X509_NAME* name = X509_get_subject_name(certificate.get());
-    X509_NAME_add_entry_by_txt(name, "O", MBSTRING_UTF8,
-                               reinterpret_cast<const unsigned char*>("Velto Tests"), -1, -1, 0);
-    if (!commonName.isEmpty()) {
-        const QByteArray cn = commonName.toUtf8();
-        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
-                                   reinterpret_cast<const unsigned char*>(cn.constData()), -1, -1,
-                                   0);
+    for (const auto& [field, value] : subject) {
+        const QByteArray utf8 = value.toUtf8();
+        X509_NAME_add_entry_by_txt(name, field.toLatin1().constData(), MBSTRING_UTF8,
+                                   reinterpret_cast<const unsigned char*>(utf8.constData()),
+                                   static_cast<int>(utf8.size()), -1, 0);
     }
     X509_set_issuer_name(certificate.get(), name);
     if (!subjectAltNames.isEmpty() &&
-        !addExtension(certificate.get(), NID_subject_alt_name,
-                      subjectAltNames.join(QLatin1Char(',')).toUtf8()))
+        !addExtension(certificate.get(), NID_subject_alt_name, subjectAltNames.join(QLatin1Char(',')).toUtf8()))
         return {};
     if (X509_sign(certificate.get(), key.get(), EVP_sha256()) == 0)
         return {};
-    const bool written =
-        writePem(result.certificatePath,
-                 [&](std::FILE* file) { return PEM_write_X509(file, certificate.get()); }) &&
-        writePem(result.privateKeyPath, [&](std::FILE* file) {
+    const auto writeKey = [&](std::FILE* file) {
+        if (passphrase.isEmpty())
             return PEM_write_PrivateKey(file, key.get(), nullptr, nullptr, 0, nullptr, nullptr);
-        });
+        return PEM_write_PKCS8PrivateKey(file, key.get(), EVP_aes_256_cbc(), passphrase.constData(),
+                                         static_cast<int>(passphrase.size()), nullptr, nullptr);
+    };
+    const bool written =
+        writePem(result.certificatePath, [&](std::FILE* file) { return PEM_write_X509(file, certificate.get()); }) &&
+        writePem(result.privateKeyPath, writeKey);
     return written ? result : TestCertificate{};
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -19,5 +22,16 @@ struct TestCertificate {
  */
 TestCertificate makeTestCertificate(const QString& folder, const QString& commonName,
                                     const QStringList& subjectAltNames = {});
+
+/// Subject entries as OpenSSL short names and values, e.g. {"CN", "Velto Test Signer"}.
+using SubjectEntries = QList<QPair<QString, QString>>;
+
+/**
+ * The general form: a self-signed certificate with exactly @p subject, and
+ * with @p passphrase the private key written encrypted. Empty paths on failure.
+ */
+TestCertificate makeSelfSignedCertificate(const QString& folder, const SubjectEntries& subject,
+                                          const QStringList& subjectAltNames = {},
+                                          const QByteArray& passphrase = {});
 
 } // namespace velto::test
