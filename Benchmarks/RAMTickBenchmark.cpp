@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <array>
+#include "Support/MedianReporter.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <fcntl.h>
@@ -60,34 +62,7 @@ void BM_RAMMetricsTick(benchmark::State& state) {
 }
 BENCHMARK(BM_RAMMetricsTick)->Repetitions(kRepetitions);
 
-// Console output as usual, and the CPU time per iteration of every repetition kept
-// aside: on a shared machine it moves far less than the wall-clock time.
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                m_times[run.run_name.function_name].push_back(run.GetAdjustedCPUTime());
-            }
-        }
-    }
-
-    /// The median over the repetitions of @p name; 0 when it did not run.
-    double median(const std::string& name) const {
-        const auto found = m_times.find(name);
-        if (found == m_times.end() || found->second.empty()) {
-            return 0.0;
-        }
-        std::vector<double> times = found->second;
-        std::sort(times.begin(), times.end());
-        const std::size_t middle = times.size() / 2;
-        return times.size() % 2 == 1 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
-    }
-
-private:
-    std::map<std::string, std::vector<double>> m_times;
-};
+using RecordingReporter = velto::bench::MedianReporter;
 
 } // namespace
 

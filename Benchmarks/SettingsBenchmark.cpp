@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include "Support/MedianReporter.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>
@@ -100,32 +102,7 @@ void BM_SettingsWrite(benchmark::State& state) {
 }
 BENCHMARK(BM_SettingsWrite)->Repetitions(kRepetitions)->UseRealTime();
 
-// Console output as usual, and the wall-clock time per iteration of every
-// repetition kept aside: a write mostly waits for the disk, which CPU time misses.
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                m_times[run.run_name.function_name].push_back(run.GetAdjustedRealTime());
-        }
-    }
-
-    /// The median over the repetitions of @p name, in the run's time unit; 0 when it did not run.
-    double median(const std::string& name) const {
-        const auto found = m_times.find(name);
-        if (found == m_times.end() || found->second.empty())
-            return 0.0;
-        std::vector<double> times = found->second;
-        std::sort(times.begin(), times.end());
-        const std::size_t middle = times.size() / 2;
-        return times.size() % 2 == 1 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
-    }
-
-private:
-    std::map<std::string, std::vector<double>> m_times;
-};
+using RecordingReporter = velto::bench::MedianReporter;
 
 } // namespace
 
@@ -134,7 +111,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    RecordingReporter reporter;
+    RecordingReporter reporter(RecordingReporter::Clock::Wall);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
