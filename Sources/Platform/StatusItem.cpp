@@ -1,0 +1,7 @@
+#include "Platform/StatusItem.h"
+
+namespace velto::platform {
+
+StatusItem::~StatusItem() = default;
+
+} // namespace velto::platform

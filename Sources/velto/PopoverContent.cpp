@@ -1,0 +1,63 @@
+#include "PopoverContent.h"
+
+#include "Platform/Popover.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace velto::PopoverContent {
+
+namespace {
+
+const QString kButtonName = QStringLiteral("settingsButton");
+
+} // namespace
+
+std::unique_ptr<QWidget> make(std::unique_ptr<QWidget> detailView,
+                              std::function<void()> openSettings) {
+    auto content = std::make_unique<QWidget>();
+    auto* stack = new QVBoxLayout(content.get());
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+    if (detailView)
+        stack->addWidget(detailView.release(), 0, Qt::AlignHCenter);
+
+    auto* divider = new QFrame;
+    divider->setFrameShape(QFrame::HLine);
+    divider->setFrameShadow(QFrame::Sunken);
+    stack->addWidget(divider);
+
+    auto* row = new QWidget;
+    auto* rowLayout = new QHBoxLayout(row);
+    rowLayout->setContentsMargins(12, 6, 12, 6);
+    auto* button = new QPushButton(QString::fromUtf8(kSettingsTitle));
+    button->setObjectName(kButtonName);
+    // A link: no bezel, the palette's link colour, a pointing hand.
+    button->setFlat(true);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { border: none; padding: 0; color: palette(link); }"));
+    QObject::connect(button, &QPushButton::clicked, button,
+                     [openSettings = std::move(openSettings)] {
+                         if (openSettings)
+                             openSettings();
+                     });
+    rowLayout->addWidget(button, 0, Qt::AlignVCenter);
+    rowLayout->addStretch(1);
+    stack->addWidget(row);
+    return content;
+}
+
+void fill(platform::Popover& popover, std::unique_ptr<QWidget> detailView,
+          std::function<void()> openSettings) {
+    popover.setContent(make(std::move(detailView), std::move(openSettings)));
+    popover.setBehavior(platform::Popover::Behavior::Transient);
+}
+
+QAbstractButton* settingsButton(const QWidget* content) {
+    return content ? content->findChild<QAbstractButton*>(kButtonName) : nullptr;
+}
+
+} // namespace velto::PopoverContent
