@@ -1,9 +1,12 @@
 #include "ApplicationWiring.h"
 
+#include "PluginLoader.h"
 #include "StatusItemMigration.h"
+#include "ThirdPartyConsent.h"
 #include "UpdateChannel.h"
 
 #include <Platform/MainBundle.h>
+#include <QPointer>
 
 #ifndef VELTO_BUNDLE_IDENTIFIER
 #define VELTO_BUNDLE_IDENTIFIER "org.velto.velto"
@@ -45,10 +48,32 @@ void prepareUpdates(StartupContext& context) {
 
 } // namespace
 
-// The status bar and the folder watcher are not built yet: the widgets stay
-// loaded but nothing presents them.
+// The widgets of the first load go to the status bar before the folder is
+// watched, so a bundle dropped in meanwhile is presented after them.
 void presentApplication(StartupContext& context) {
     prepareUpdates(context);
+    if (!context.settings || !context.loader)
+        return;
+
+    context.statusBar = std::make_unique<StatusBarController>(*context.settings, *context.loader,
+                                                              context.updateControls.get());
+    context.statusBar->present(context.widgets);
+
+    StatusBarController* statusBar = context.statusBar.get();
+    context.reopenDelegate =
+        std::make_unique<ReopenDelegate>(statusBar, [statusBar] { statusBar->openSettings(); });
+
+    const bool isSmokeTest = context.isSmokeTest;
+    const QPointer<StatusBarController> weakStatusBar(statusBar);
+    context.watcher = context.loader->watchForNewPlugins(
+        context.userDirectory,
+        [isSmokeTest](const QString& identity) {
+            return warnBeforeFirstThirdPartyLoad(identity, isSmokeTest);
+        },
+        [weakStatusBar](WidgetList widgets) {
+            if (weakStatusBar)
+                weakStatusBar->present(widgets);
+        });
 }
 
 } // namespace velto::ApplicationWiring

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "PluginDirectoryWatcher.h"
+#include "ReopenDelegate.h"
 #include "SettingsStore.h"
+#include "StatusBarController.h"
 #include "UpdateControls.h"
 #include "UpdaterDelegate.h"
 #include "UserDriverDelegate.h"
@@ -40,6 +43,12 @@ struct StartupContext {
     std::unique_ptr<platform::LinuxUpdater> updater;
     /// Present exactly when updater is.
     std::unique_ptr<UpdateControls> updateControls;
+
+    std::unique_ptr<StatusBarController> statusBar;
+    /// Opens the settings window when velto is launched again while it runs.
+    std::unique_ptr<ReopenDelegate> reopenDelegate;
+    /// Hands widgets of bundles dropped into the user folder to the status bar.
+    std::unique_ptr<PluginDirectoryWatcher> watcher;
 };
 
 /**

@@ -9,6 +9,7 @@
 #include <Platform/UserDefaults.h>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <VeltoPluginKit/PluginClassTable.h>
 #include <algorithm>
 #include <cstring>
@@ -74,6 +75,24 @@ WidgetList PluginLoader::loadBundles(const QString& directory, bool isThirdParty
                        std::make_move_iterator(made.end()));
     }
     return widgets;
+}
+
+std::unique_ptr<PluginDirectoryWatcher>
+PluginLoader::watchForNewPlugins(const QString& directory,
+                                 ConsentFunction warnBeforeFirstThirdPartyLoad,
+                                 NewWidgetsFunction onNewWidgets) {
+    const QPointer<PluginLoader> loader(this);
+    auto rescan = [loader, directory, consent = std::move(warnBeforeFirstThirdPartyLoad),
+                   deliver = std::move(onNewWidgets)] {
+        if (!loader)
+            return;
+        WidgetList widgets = loader->loadBundles(directory, true, consent);
+        if (!widgets.empty() && deliver)
+            deliver(std::move(widgets));
+    };
+    auto watcher = std::make_unique<PluginDirectoryWatcher>(directory, std::move(rescan));
+    watcher->start();
+    return watcher;
 }
 
 QStringList PluginLoader::bundles(const QString& directory) {

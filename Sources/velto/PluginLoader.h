@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PluginDirectoryWatcher.h"
 #include "TextOrder.h"
 
 #include <Platform/CodeSignature.h>
@@ -10,6 +11,7 @@
 #include <VeltoPluginKit/VeltoWidget.h>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 
@@ -21,6 +23,8 @@ class UserDefaults;
 
 /// Asked with the signer's identity before a third-party plug-in first loads; true = load.
 using ConsentFunction = std::function<bool(const QString& identity)>;
+/// Receives the widgets of the bundles that one rescan loaded, in bundle file-name order.
+using NewWidgetsFunction = std::function<void(WidgetList widgets)>;
 
 /**
  * Finds plug-in bundles in the built-in and the user folder, checks each one
@@ -45,6 +49,17 @@ public:
     /// Loads the bundles of one folder that were not handled yet.
     WidgetList loadBundles(const QString& directory, bool isThirdParty,
                            const ConsentFunction& warnBeforeFirstThirdPartyLoad);
+
+    /**
+     * Watches @p directory and, after each batch of changes below it, loads the
+     * third-party bundles there that were not handled yet. A rescan that loaded
+     * any widget hands them all to @p onNewWidgets in one call; one that loaded
+     * nothing calls nothing. The watcher is started; the rescans stop when it or
+     * this loader is destroyed.
+     */
+    std::unique_ptr<PluginDirectoryWatcher>
+    watchForNewPlugins(const QString& directory, ConsentFunction warnBeforeFirstThirdPartyLoad,
+                       NewWidgetsFunction onNewWidgets);
 
     /// One message per skipped bundle, in ascending order of bundle file name.
     const QStringList& diagnosticMessages() const { return m_diagnosticMessages; }

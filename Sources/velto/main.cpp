@@ -4,6 +4,7 @@
 #include "ApplicationWiring.h"
 #include "Console.h"
 #include "PluginLoader.h"
+#include "ReopenDelegate.h"
 #include "SmokeTest.h"
 #include "ThirdPartyConsent.h"
 
@@ -63,9 +64,14 @@ int main(int argc, char** argv) {
     if (context.isSmokeTest)
         Console::makeOutputUnbuffered();
 
-    // 3. and 4. The settings domain; the smoke test's suite is wiped first.
+    // velto launched again while it runs: the running copy opens its settings
+    // window and this launch ends here. A smoke-test run is never handed over.
     const QString bundleIdentifier =
         platform::MainBundle::bundleIdentifier(QStringLiteral(VELTO_BUNDLE_IDENTIFIER));
+    if (ReopenDelegate::handOverToRunningInstance(arguments, bundleIdentifier))
+        return 0;
+
+    // 3. and 4. The settings domain; the smoke test's suite is wiped first.
     const QString smokeTestDefaultsDomain = SmokeTest::defaultsDomain(bundleIdentifier);
     if (context.isSmokeTest)
         platform::UserDefaults::removePersistentDomain(smokeTestDefaultsDomain);

@@ -1,0 +1,356 @@
+#include "StatusBarController.h"
+
+#include "PassthroughHostingView.h"
+#include "PopoverContent.h"
+#include "PopoverShower.h"
+#include "SettingsPlacement.h"
+#include "SettingsStore.h"
+#include "SettingsView.h"
+#include "SettingsWindow.h"
+#include "StatusItemNames.h"
+
+#include <Platform/Application.h>
+#include <Platform/Popover.h>
+#include <Platform/Screen.h>
+#include <Platform/StatusBar.h>
+#include <Platform/StatusBarButton.h>
+#include <Platform/StatusItem.h>
+#include <QCursor>
+#include <QLabel>
+#include <QPointer>
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+namespace velto {
+
+namespace {
+
+const QString kGearTitle = QStringLiteral("\u2699");
+
+// Space before the first and after the last reading in the combined item, and
+// between two neighbours; half a gap on either side of a reading is its own
+// when a click is matched.
+constexpr double kEdgePadding = 2.0;
+constexpr double kSlotGap = 3.0;
+
+double wholePoints(double width) {
+    return std::ceil(width);
+}
+
+void setVisibleIfChanged(platform::StatusItem& item, bool visible) {
+    if (item.isVisible() != visible)
+        item.setVisible(visible);
+}
+
+void setLengthIfChanged(platform::StatusItem& item, double length) {
+    if (item.length() != length)
+        item.setLength(length);
+}
+
+void setFrameIfChanged(platform::HostingView& view, const QRectF& frame) {
+    if (view.frame() != frame)
+        view.setFrame(frame);
+}
+
+// A detached view is never shown: it would open as a window of its own.
+void setHiddenIfChanged(platform::HostingView& view, bool hidden) {
+    if (view.isHiddenWanted() != hidden && (hidden || view.parentWidget()))
+        view.setVisible(!hidden);
+}
+
+} // namespace
+
+StatusBarController::StatusBarController(SettingsStore& settings, PluginLoader& loader,
+                                         UpdateControls* updateControls)
+    : StatusBarController(settings, loader, updateControls, platform::StatusBar::system(),
+                          PopoverShower::shared()) {}
+
+StatusBarController::StatusBarController(SettingsStore& settings, PluginLoader& loader,
+                                         UpdateControls* updateControls,
+                                         platform::StatusBar& statusBar,
+                                         PopoverShower& popoverShower)
+    : m_lifecycle(settings), m_settings(settings), m_loader(loader),
+      m_updateControls(updateControls), m_statusBar(statusBar), m_popoverShower(popoverShower) {}
+
+StatusBarController::~StatusBarController() = default;
+
+void StatusBarController::present(const WidgetList& widgets) {
+    // A batch may repeat an id too; its first widget wins, like an earlier batch's.
+    std::set<QString> presented;
+    for (const auto& widget : m_widgets)
+        presented.insert(widget->id());
+    WidgetList kept;
+    for (const auto& widget : widgets) {
+        if (widget && presented.insert(widget->id()).second)
+            kept.push_back(widget);
+    }
+    if (kept.empty())
+        return;
+    m_widgets.insert(m_widgets.end(), kept.begin(), kept.end());
+
+    if (m_settings.compactMenuBar() && !m_isCombined)
+        setCombined(true);
+
+    const QPointer<StatusBarController> self(this);
+    for (const auto& widget : kept) {
+        auto slot = std::make_shared<Slot>();
+        slot->widget = widget;
+        slot->hosting = std::make_unique<PassthroughHostingView>(widget->menuBarView());
+        slot->popover = std::make_unique<platform::Popover>();
+
+        PassthroughHostingView* hosting = slot->hosting.get();
+        const std::weak_ptr<Slot> weakSlot = slot;
+        const QPointer<PassthroughHostingView> weakHosting(hosting);
+        hosting->setOnLayout([self, weakSlot, weakHosting] {
+            const auto alive = weakSlot.lock();
+            if (self && alive && weakHosting)
+                self->widthChanged(*alive);
+        });
+
+        PopoverContent::fill(*slot->popover, widget->detailView(), [self] {
+            if (self)
+                self->openSettings();
+        });
+        m_popoverShower.track(*slot->popover);
+
+        m_slots[widget->id()] = slot;
+        m_slotOrder.push_back(widget->id());
+        slot->contentWidth = wholePoints(hosting->fittingSize().width());
+        attach(*slot);
+        m_lifecycle.sync(*widget);
+    }
+
+    if (!m_settingsItem) {
+        presentSettingsMenuItem();
+        startVisibilityMonitor();
+    }
+    applyCombinedState();
+
+    if (m_settingsWindow)
+        m_settingsWindow->setContentView(makeSettingsView());
+}
+
+void StatusBarController::widthChanged(Slot& slot) {
+    const double measured = wholePoints(slot.hosting->fittingSize().width());
+    const double width = std::max(slot.contentWidth, measured);
+    if (width == slot.contentWidth)
+        return;
+    slot.contentWidth = width;
+    relayout();
+}
+
+void StatusBarController::attach(Slot& slot) {
+    slot.hosting->removeFromSuperview();
+    if (m_isCombined) {
+        if (platform::StatusBarButton* button = m_combinedItem ? m_combinedItem->button() : nullptr)
+            button->addSubview(slot.hosting.get());
+        return;
+    }
+    platform::StatusItem* item = slot.item ? slot.item : makeWidgetItem(slot);
+    if (platform::StatusBarButton* button = item->button())
+        button->addSubview(slot.hosting.get());
+}
+
+platform::StatusItem* StatusBarController::makeWidgetItem(Slot& slot) {
+    platform::StatusItem* item = m_statusBar.statusItem(platform::StatusItem::kVariableLength);
+    item->setAutosaveName(StatusItemNames::widget(slot.widget->id()));
+    if (platform::StatusBarButton* button = item->button()) {
+        button->setAction(m_popoverShower.toggleAction());
+        m_popoverShower.registerButton(*button, *slot.popover, slot.hosting.get());
+    }
+    slot.item = item;
+    return item;
+}
+
+void StatusBarController::presentSettingsMenuItem() {
+    platform::StatusItem* item = m_statusBar.statusItem(platform::StatusItem::kSquareLength);
+    item->setAutosaveName(StatusItemNames::settings());
+    if (platform::StatusBarButton* button = item->button()) {
+        button->setTitle(kGearTitle);
+        const QPointer<StatusBarController> self(this);
+        button->setAction([self](platform::StatusBarButton&) {
+            if (self)
+                self->openSettings();
+        });
+    }
+    m_settingsItem = item;
+}
+
+std::vector<StatusBarController::Slot*> StatusBarController::enabledSlots() const {
+    std::vector<Slot*> enabled;
+    for (const QString& id : m_slotOrder) {
+        const auto found = m_slots.find(id);
+        if (found != m_slots.end() && m_settings.isEnabled(id))
+            enabled.push_back(found->second.get());
+    }
+    return enabled;
+}
+
+void StatusBarController::relayout() {
+    const std::vector<Slot*> enabled = enabledSlots();
+    for (const auto& [id, slot] : m_slots) {
+        const bool isEnabled =
+            std::find(enabled.begin(), enabled.end(), slot.get()) != enabled.end();
+        setHiddenIfChanged(*slot->hosting, !isEnabled);
+    }
+    const double thickness = m_statusBar.thickness();
+    if (m_isCombined) {
+        relayoutCombined(enabled, thickness);
+        return;
+    }
+
+    if (m_combinedItem)
+        setVisibleIfChanged(*m_combinedItem, false);
+    if (m_settingsItem)
+        setVisibleIfChanged(*m_settingsItem, true);
+    for (const auto& [id, slot] : m_slots) {
+        if (slot->item) {
+            setVisibleIfChanged(*slot->item, m_settings.isEnabled(id));
+            // A hidden item's length is kept up to date too, so it shows at its width.
+            setLengthIfChanged(*slot->item, slot->contentWidth + WidgetLifecycle::itemPadding);
+        }
+        setFrameIfChanged(*slot->hosting, QRectF(kReadingInset, 0, slot->contentWidth, thickness));
+    }
+}
+
+// The packing rule of the combined item, kept here until the compact mode
+// rules get a unit of their own: readings left to right, then the gear glyph.
+void StatusBarController::relayoutCombined(const std::vector<Slot*>& enabled, double thickness) {
+    if (m_settingsItem)
+        setVisibleIfChanged(*m_settingsItem, false);
+    for (const auto& [id, slot] : m_slots) {
+        if (slot->item)
+            setVisibleIfChanged(*slot->item, false);
+    }
+    if (m_combinedItem)
+        setVisibleIfChanged(*m_combinedItem, true);
+
+    // The gear always takes the last place; without a gear view it counts as 0 wide.
+    double x = kEdgePadding;
+    for (Slot* slot : enabled) {
+        setFrameIfChanged(*slot->hosting, QRectF(x, 0, slot->contentWidth, thickness));
+        x += slot->contentWidth + kSlotGap;
+    }
+    const double gearWidth = m_gearHosting ? wholePoints(m_gearHosting->fittingSize().width()) : 0;
+    if (m_gearHosting)
+        setFrameIfChanged(*m_gearHosting, QRectF(x, 0, gearWidth, thickness));
+    const double total = x + gearWidth + kEdgePadding;
+    if (m_combinedItem)
+        setLengthIfChanged(*m_combinedItem, total);
+}
+
+void StatusBarController::applyEnabledState() {
+    m_lifecycle.applyEnabledState(m_widgets);
+    applyCombinedState();
+}
+
+void StatusBarController::applyCombinedState() {
+    const bool wanted = m_settings.compactMenuBar() || m_autoCombined;
+    if (wanted == m_isCombined)
+        relayout();
+    else
+        setCombined(wanted);
+}
+
+void StatusBarController::setCombined(bool on) {
+    // No popover may stay anchored to a reading that is about to move.
+    m_popoverShower.closeAll();
+    m_isCombined = on;
+    if (on) {
+        if (!m_combinedItem) {
+            m_combinedItem = m_statusBar.statusItem(platform::StatusItem::kVariableLength);
+            m_combinedItem->setAutosaveName(StatusItemNames::compact());
+            if (platform::StatusBarButton* button = m_combinedItem->button()) {
+                const QPointer<StatusBarController> self(this);
+                button->setAction([self](platform::StatusBarButton& sender) {
+                    if (self)
+                        self->combinedClicked(sender);
+                });
+            }
+        }
+        if (!m_gearHosting)
+            m_gearHosting =
+                std::make_unique<PassthroughHostingView>(std::make_unique<QLabel>(kGearTitle));
+    }
+    platform::StatusBarButton* combinedButton = m_combinedItem ? m_combinedItem->button() : nullptr;
+    for (const QString& id : m_slotOrder) {
+        const auto found = m_slots.find(id);
+        if (found != m_slots.end())
+            attach(*found->second);
+    }
+    if (m_gearHosting) {
+        m_gearHosting->removeFromSuperview();
+        if (on && combinedButton)
+            combinedButton->addSubview(m_gearHosting.get());
+    }
+    relayout();
+}
+
+void StatusBarController::startVisibilityMonitor() {}
+
+// The own bar hands the click over without its position; the pointer is
+// still where the press happened.
+void StatusBarController::combinedClicked(platform::StatusBarButton& button) {
+    QWidget* view = button.view();
+    if (!view)
+        return;
+    const QPointF point = view->mapFromGlobal(QCursor::pos());
+    if (m_gearHosting && m_gearHosting->frame().contains(point)) {
+        openSettings();
+        return;
+    }
+    const std::vector<Slot*> enabled = enabledSlots();
+    if (enabled.empty())
+        return;
+    Slot* target = enabled.back();
+    for (Slot* slot : enabled) {
+        const QRectF frame = slot->hosting->frame();
+        if (point.x() >= frame.left() - kSlotGap / 2 && point.x() <= frame.right() + kSlotGap / 2 &&
+            point.y() >= frame.top() && point.y() <= frame.bottom()) {
+            target = slot;
+            break;
+        }
+    }
+    m_popoverShower.toggle(*target->popover, target->hosting.get());
+}
+
+std::unique_ptr<SettingsView> StatusBarController::makeSettingsView() {
+    const QPointer<StatusBarController> self(this);
+    return std::make_unique<SettingsView>(m_settings, m_widgets, m_loader, m_updateControls,
+                                          [self] {
+                                              if (self)
+                                                  self->applyEnabledState();
+                                          });
+}
+
+void StatusBarController::openSettings() {
+    if (!m_settingsWindow)
+        m_settingsWindow = std::make_unique<SettingsWindow>(makeSettingsView());
+
+    platform::StatusItem* anchor = m_isCombined ? m_combinedItem : m_settingsItem;
+    platform::StatusBarButton* button = anchor ? anchor->button() : nullptr;
+    const std::optional<platform::StatusItemWindow> window =
+        button ? button->itemWindow() : std::nullopt;
+    std::optional<platform::Screen> screen;
+    if (window)
+        screen = window->screen ? window->screen : platform::Screen::main();
+    if (window && screen) {
+        m_settingsWindow->setFrameOrigin(SettingsPlacement::origin(
+            m_settingsWindow->frameRect().size(), window->frame, screen->visibleFrame()));
+    } else {
+        m_settingsWindow->center();
+    }
+
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
+    platform::Application::activateIgnoringOtherApps();
+}
+
+const StatusBarController::Slot* StatusBarController::slot(const QString& widgetID) const {
+    const auto found = m_slots.find(widgetID);
+    return found == m_slots.end() ? nullptr : found->second.get();
+}
+
+} // namespace velto
