@@ -27,9 +27,12 @@ constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
 constexpr qint64 kReadChunkBytes = 64 * 1024;
 // A writer holds the lock for milliseconds. A lock whose owner died is taken
 // over at once (QLockFile checks the PID); one held this long by a live
-// process is treated as abandoned.
-constexpr int kStaleLockMs = 10'000;
-constexpr int kLockWaitMs = 5'000;
+// process is treated as abandoned. A writer killed between creating the lock
+// file and writing its PID leaves a lock with no owner to check, which only
+// its age can free: the wait must outlast the stale time, or every write
+// after such a crash would fail.
+constexpr int kStaleLockMs = 4'000;
+constexpr int kLockWaitMs = 6'000;
 constexpr std::chrono::microseconds kMaxLockPause{5'000};
 
 // Identifies one version of the file. An atomic replacement changes the inode,

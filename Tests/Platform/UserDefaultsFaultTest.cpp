@@ -218,3 +218,14 @@ TEST(UserDefaultsFaults, TwoProcessesWritingAtOnceLoseNoKey) {
     }
     EXPECT_EQ(lost, 0);
 }
+
+TEST(UserDefaultsFaults, AnOwnerlessLockLeftByAKilledWriterIsTakenOver) {
+    // What a writer killed between creating the lock file and writing its PID leaves.
+    const QString folder = velto::test::makeTempFolder();
+    QFile lock(folder + QLatin1Char('/') + kDomain + QStringLiteral(".json.lock"));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.close();
+    UserDefaults defaults(kDomain, folder);
+    EXPECT_TRUE(defaults.setValue(QStringLiteral("after.crash"), true));
+    EXPECT_EQ(UserDefaults(kDomain, folder).boolValue(QStringLiteral("after.crash")), true);
+}
