@@ -34,6 +34,10 @@ QFont sized(QFont font, int pixels, QFont::Weight weight) {
 void setTextColor(QLabel* label, const QColor& color) {
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, color);
+    // Setting even an equal palette resolves it against the parent's again, on every tick.
+    if (palette == label->palette() && palette.resolveMask() == label->palette().resolveMask()) {
+        return;
+    }
     label->setPalette(palette);
 }
 
@@ -121,8 +125,13 @@ CPUDetailView::CoreRow CPUDetailView::makeCoreRow(std::size_t index) {
 
 void CPUDetailView::refresh() {
     const QColor primary = palette().color(QPalette::WindowText);
-    m_titleIcon->setPixmap(SystemSymbol::pixmap(QStringLiteral("cpu"), kTitleIconPixels, primary,
-                                                devicePixelRatioF()));
+    const qreal ratio = devicePixelRatioF();
+    if (primary != m_titleColor || ratio != m_titleRatio) {
+        m_titleIcon->setPixmap(
+            SystemSymbol::pixmap(QStringLiteral("cpu"), kTitleIconPixels, primary, ratio));
+        m_titleColor = primary;
+        m_titleRatio = ratio;
+    }
 
     const CPUSnapshot* snapshot = m_source && m_source->latest() ? &*m_source->latest() : nullptr;
     m_waiting->setVisible(snapshot == nullptr);

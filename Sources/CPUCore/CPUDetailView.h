@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -36,6 +37,9 @@ private:
 
     std::shared_ptr<CPUMetricsSource> m_source;
     QLabel* m_titleIcon;
+    // The title symbol is drawn again only for a new colour or pixel ratio.
+    QColor m_titleColor;
+    qreal m_titleRatio = 0.0;
     QLabel* m_waiting;
     QLabel* m_total;
     QWidget* m_cores;

@@ -64,12 +64,18 @@ void CPUMenuBarView::refresh() {
     const QColor color = CPUGaugeFormat::loadColor(CPUGaugeFormat::loadLevel(fraction),
                                                    palette().color(QPalette::WindowText));
 
-    QPalette valuePalette = m_value->palette();
-    valuePalette.setColor(QPalette::WindowText, color);
-    m_value->setPalette(valuePalette);
+    if (color != m_drawnColor) {
+        QPalette valuePalette = m_value->palette();
+        valuePalette.setColor(QPalette::WindowText, color);
+        m_value->setPalette(valuePalette);
+    }
     m_value->setText(CPUGaugeFormat::percent(fraction));
-    m_icon->setPixmap(
-        SystemSymbol::pixmap(QStringLiteral("cpu"), kIconPixels, color, devicePixelRatioF()));
+    const qreal ratio = devicePixelRatioF();
+    if (color != m_drawnColor || ratio != m_drawnRatio) {
+        m_icon->setPixmap(SystemSymbol::pixmap(QStringLiteral("cpu"), kIconPixels, color, ratio));
+    }
+    m_drawnColor = color;
+    m_drawnRatio = ratio;
 }
 
 } // namespace velto

@@ -103,7 +103,10 @@ void GPUDetailView::changeEvent(QEvent* event) {
 void GPUDetailView::refresh() {
     QPalette secondary = m_explanation->palette();
     secondary.setColor(QPalette::WindowText, palette().color(QPalette::PlaceholderText));
-    m_explanation->setPalette(secondary);
+    if (secondary != m_explanation->palette() ||
+        secondary.resolveMask() != m_explanation->palette().resolveMask()) {
+        m_explanation->setPalette(secondary);
+    }
 
     const std::optional<double> fraction =
         m_source && m_source->latest() ? m_source->latest()->utilization : std::nullopt;

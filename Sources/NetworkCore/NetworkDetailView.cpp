@@ -41,6 +41,10 @@ QFont sized(QFont font, int pixels, QFont::Weight weight) {
 void setTextColor(QLabel* label, const QColor& color) {
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, color);
+    // Setting even an equal palette resolves it against the parent's again, on every tick.
+    if (palette == label->palette() && palette.resolveMask() == label->palette().resolveMask()) {
+        return;
+    }
     label->setPalette(palette);
 }
 
@@ -183,9 +187,14 @@ NetworkDetailView::Line NetworkDetailView::infoRow(const QString& label, const Q
 }
 
 void NetworkDetailView::refresh() {
-    m_titleIcon->setPixmap(SystemSymbol::pixmap(QStringLiteral("network"), kTitleIconPixels,
-                                                palette().color(QPalette::WindowText),
-                                                devicePixelRatioF()));
+    const QColor primary = palette().color(QPalette::WindowText);
+    const qreal ratio = devicePixelRatioF();
+    if (primary != m_titleColor || ratio != m_titleRatio) {
+        m_titleIcon->setPixmap(
+            SystemSymbol::pixmap(QStringLiteral("network"), kTitleIconPixels, primary, ratio));
+        m_titleColor = primary;
+        m_titleRatio = ratio;
+    }
     setTextColor(m_waiting, palette().color(QPalette::PlaceholderText));
 
     const NetworkSnapshot* snapshot =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -42,6 +43,9 @@ private:
 
     std::shared_ptr<NetworkMetricsSource> m_source;
     QLabel* m_titleIcon;
+    // The title symbol is drawn again only for a new colour or pixel ratio.
+    QColor m_titleColor;
+    qreal m_titleRatio = 0.0;
     QLabel* m_waiting;
     QWidget* m_details;
     QVBoxLayout* m_detailsLayout;

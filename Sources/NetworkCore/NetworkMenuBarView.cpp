@@ -75,10 +75,13 @@ void NetworkMenuBarView::refresh() {
     const double rx = latest ? latest->rxBytesPerSec : 0.0;
     const double tx = latest ? latest->txBytesPerSec : 0.0;
     const qreal ratio = devicePixelRatioF();
-    m_download.icon->setPixmap(SystemSymbol::pixmap(QStringLiteral("arrow.down"), kIconFrame,
-                                                    NetworkGaugeStyle::downloadColor(), ratio));
-    m_upload.icon->setPixmap(SystemSymbol::pixmap(QStringLiteral("arrow.up"), kIconFrame,
-                                                  NetworkGaugeStyle::uploadColor(), ratio));
+    if (ratio != m_drawnRatio) {
+        m_download.icon->setPixmap(SystemSymbol::pixmap(QStringLiteral("arrow.down"), kIconFrame,
+                                                        NetworkGaugeStyle::downloadColor(), ratio));
+        m_upload.icon->setPixmap(SystemSymbol::pixmap(QStringLiteral("arrow.up"), kIconFrame,
+                                                      NetworkGaugeStyle::uploadColor(), ratio));
+        m_drawnRatio = ratio;
+    }
     m_download.value->setText(QString::fromStdString(RateFormat::string(rx)));
     m_upload.value->setText(QString::fromStdString(RateFormat::string(tx)));
 }

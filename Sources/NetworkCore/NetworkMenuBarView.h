@@ -33,6 +33,8 @@ private:
     std::shared_ptr<NetworkMetricsSource> m_source;
     RateRow m_download;
     RateRow m_upload;
+    // The arrows' colours are fixed: they are drawn again only for a new pixel ratio.
+    qreal m_drawnRatio = 0.0;
 };
 
 } // namespace velto

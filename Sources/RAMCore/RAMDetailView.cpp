@@ -36,6 +36,10 @@ QFont sized(QFont font, int pixels, QFont::Weight weight) {
 void setTextColor(QWidget* widget, const QColor& color) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, color);
+    // Setting even an equal palette resolves it against the parent's again, on every tick.
+    if (palette == widget->palette() && palette.resolveMask() == widget->palette().resolveMask()) {
+        return;
+    }
     widget->setPalette(palette);
 }
 
@@ -128,8 +132,13 @@ RAMDetailView::ByteRow RAMDetailView::makeRow(const QString& name, const QString
 
 void RAMDetailView::refresh() {
     const QColor primary = palette().color(QPalette::WindowText);
-    m_titleIcon->setPixmap(SystemSymbol::pixmap(QStringLiteral("memorychip"), kTitleIconPixels,
-                                                primary, devicePixelRatioF()));
+    const qreal ratio = devicePixelRatioF();
+    if (primary != m_titleColor || ratio != m_titleRatio) {
+        m_titleIcon->setPixmap(
+            SystemSymbol::pixmap(QStringLiteral("memorychip"), kTitleIconPixels, primary, ratio));
+        m_titleColor = primary;
+        m_titleRatio = ratio;
+    }
     QColor divider = primary;
     divider.setAlphaF(kDividerAlpha);
     setTextColor(m_divider, divider);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -36,6 +37,9 @@ private:
 
     std::shared_ptr<RAMMetricsSource> m_source;
     QLabel* m_titleIcon;
+    // The title symbol is drawn again only for a new colour or pixel ratio.
+    QColor m_titleColor;
+    qreal m_titleRatio = 0.0;
     QLabel* m_waiting;
     QWidget* m_content;
     UsageBar* m_bar;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QWidget>
 #include <memory>
 
@@ -26,6 +27,10 @@ private:
     std::shared_ptr<RAMMetricsSource> m_source;
     QLabel* m_icon;
     QLabel* m_value;
+    // What the icon and the value were last drawn with: a tick that leaves them
+    // alone redraws and relays nothing.
+    QColor m_drawnColor;
+    qreal m_drawnRatio = 0.0;
 };
 
 } // namespace velto

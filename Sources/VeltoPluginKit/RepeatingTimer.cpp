@@ -14,7 +14,11 @@ std::unique_ptr<RepeatingTimer> RepeatingTimer::schedule(double interval, QObjec
 
 RepeatingTimer::RepeatingTimer(double interval, QObject* owner, std::function<void()> tick)
     : m_interval(interval), m_owner(owner), m_timer(std::make_unique<QTimer>()) {
-    m_timer->setTimerType(Qt::PreciseTimer);
+    // Gauges ticking once a second or slower may drift up to 5 % of a period, which
+    // lets Qt move them onto shared half-second boundaries: the app then wakes, reads
+    // and redraws once per period instead of once per gauge.
+    m_timer->setTimerType(std::isfinite(interval) && interval >= 1.0 ? Qt::CoarseTimer
+                                                                     : Qt::PreciseTimer);
     m_timer->setSingleShot(false);
     // QTimer takes whole milliseconds; a period below one would spin the loop.
     const double ms = std::isfinite(interval) ? std::round(interval * 1000.0) : 1000.0;
