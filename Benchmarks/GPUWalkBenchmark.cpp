@@ -3,11 +3,10 @@
 // line, then the same pair over a made-up tree with two cards, for machines whose
 // /sys/class/drm is missing or has no card with a counter.
 #include "GPUCore/GPUMetricsSource.h"
+#include "Support/MedianReporter.h"
 
 #include <QCoreApplication>
 #include <algorithm>
-#include "Support/MedianReporter.h"
-
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>

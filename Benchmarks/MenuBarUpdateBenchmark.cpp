@@ -6,11 +6,8 @@
 
 #include <CPUCore/CPUMenuBarView.h>
 #include <CPUCore/CPUMetricsSource.h>
-
-#include <benchmark/benchmark.h>
-
 #include <QApplication>
-
+#include <benchmark/benchmark.h>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -27,7 +24,8 @@ velto::CPUMetricsSource::TextReader changingStat() {
         const unsigned long long n = ++*step;
         const unsigned long long busy = n * 100 + (n % 7) * 13;
         const unsigned long long idle = n * 100 + (n % 5) * 29;
-        std::string line = "cpu  " + std::to_string(busy) + " 0 0 " + std::to_string(idle) + " 0 0 0 0 0 0\n";
+        std::string line =
+            "cpu  " + std::to_string(busy) + " 0 0 " + std::to_string(idle) + " 0 0 0 0 0 0\n";
         line += "cpu0 " + std::to_string(busy) + " 0 0 " + std::to_string(idle) + " 0 0 0 0 0 0\n";
         return line;
     };
@@ -75,8 +73,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "menu-bar update / cpu tick: not measured\n");
         return 1;
     }
-    std::printf("menu-bar update (tick, relayout, redraw): %.1f us; cpu tick alone: %.1f us\n", update / 1000,
-                tick / 1000);
+    std::printf("menu-bar update (tick, relayout, redraw): %.1f us; cpu tick alone: %.1f us\n",
+                update / 1000, tick / 1000);
     std::printf("menu-bar update / cpu tick: %.2fx\n", update / tick);
     return 0;
 }

@@ -4,11 +4,10 @@
 // with 64 dummy links, which it removes afterwards. Prints the ratio of the medians of
 // each run on its own line.
 #include "NetworkCore/NetworkMetricsSource.h"
+#include "Support/MedianReporter.h"
 
 #include <QCoreApplication>
 #include <algorithm>
-#include "Support/MedianReporter.h"
-
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>

@@ -2,12 +2,11 @@
 // /proc/meminfo, which the kernel fills in on every read. Prints the ratio of the
 // medians on its own line.
 #include "RAMCore/RAMMetricsSource.h"
+#include "Support/MedianReporter.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 #include <array>
-#include "Support/MedianReporter.h"
-
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <fcntl.h>

@@ -6,14 +6,13 @@
 // Prints the ratios of the medians of the wall-clock times on their own lines.
 
 #include "SettingsStore.h"
+#include "Support/MedianReporter.h"
 
 #include <Platform/UserDefaults.h>
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
-#include "Support/MedianReporter.h"
-
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <map>

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <map>
 #include <string>
 #include <vector>

@@ -24,9 +24,10 @@ QString notReportedText() {
 }
 
 QString notReportedExplanation() {
-    return QStringLiteral("macOS did not expose GPU counters here. This is common inside virtual machines, "
-                          "which use a virtual GPU. It can also happen after a macOS update changes the "
-                          "counter name.");
+    return QStringLiteral(
+        "macOS did not expose GPU counters here. This is common inside virtual machines, "
+        "which use a virtual GPU. It can also happen after a macOS update changes the "
+        "counter name.");
 }
 
 } // namespace velto::GPUGaugeFormat

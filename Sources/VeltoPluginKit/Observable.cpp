@@ -1,8 +1,6 @@
-#include <VeltoPluginKit/Observable.h>
-
 #include <QPointer>
 #include <QTimer>
-
+#include <VeltoPluginKit/Observable.h>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -57,7 +55,9 @@ Observable::Observable(QObject* parent) : QObject(parent) {}
 
 Observable::~Observable() = default;
 
-void Observable::notifyWillChange() { Q_EMIT willChange(); }
+void Observable::notifyWillChange() {
+    Q_EMIT willChange();
+}
 
 void Observable::onChange(QObject* context, std::function<void()> callback) {
     // One pending flag per subscription coalesces a burst of changes into one call,

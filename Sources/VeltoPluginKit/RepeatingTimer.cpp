@@ -1,7 +1,5 @@
-#include <VeltoPluginKit/RepeatingTimer.h>
-
 #include <QTimer>
-
+#include <VeltoPluginKit/RepeatingTimer.h>
 #include <algorithm>
 #include <cmath>
 
@@ -40,6 +38,8 @@ void RepeatingTimer::invalidate() {
     }
 }
 
-bool RepeatingTimer::isValid() const { return m_timer && m_timer->isActive(); }
+bool RepeatingTimer::isValid() const {
+    return m_timer && m_timer->isActive();
+}
 
 } // namespace velto

@@ -1,8 +1,7 @@
-#include <VeltoPluginKit/SystemSymbol.h>
-
 #include <QHash>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <VeltoPluginKit/SystemSymbol.h>
 
 namespace velto::SystemSymbol {
 namespace {
@@ -36,7 +35,9 @@ const QHash<QString, QByteArray>& symbols() {
 
 } // namespace
 
-bool exists(const QString& name) { return symbols().contains(name); }
+bool exists(const QString& name) {
+    return symbols().contains(name);
+}
 
 QPixmap pixmap(const QString& name, int pointSize, const QColor& color, qreal devicePixelRatio) {
     const int side = std::max(1, qRound(pointSize * devicePixelRatio));

@@ -10,10 +10,8 @@
 
 #include <Platform/LinuxUpdater.h>
 #include <Platform/UserDefaults.h>
-#include <VeltoPluginKit/VeltoWidget.h>
-
 #include <QString>
-
+#include <VeltoPluginKit/VeltoWidget.h>
 #include <memory>
 
 namespace velto {
@@ -60,7 +58,8 @@ namespace ApplicationWiring {
 /// Before the loader exists: status item migration, then the settings store.
 void prepareSettings(StartupContext& context);
 
-/// After the first load: updater, status bar with the widgets, application delegate, folder watcher.
+/// After the first load: updater, status bar with the widgets, application delegate, folder
+/// watcher.
 void presentApplication(StartupContext& context);
 
 } // namespace ApplicationWiring

@@ -9,7 +9,8 @@
 namespace velto {
 
 DiagnosticsView::DiagnosticsView(PluginLoader& loader, QWidget* parent)
-    : QWidget(parent), m_loader(loader), m_noIssues(new QLabel(this)), m_list(new QListWidget(this)) {
+    : QWidget(parent), m_loader(loader), m_noIssues(new QLabel(this)),
+      m_list(new QListWidget(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_noIssues->setText(QString::fromUtf8(kNoIssuesText));

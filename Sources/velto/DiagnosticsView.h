@@ -17,7 +17,8 @@ class PluginLoader;
 class DiagnosticsView : public QWidget {
     Q_OBJECT
 public:
-    static constexpr const char* kNoIssuesText = "No issues \u2014 every plugin found loaded successfully.";
+    static constexpr const char* kNoIssuesText =
+        "No issues \u2014 every plugin found loaded successfully.";
 
     explicit DiagnosticsView(PluginLoader& loader, QWidget* parent = nullptr);
     ~DiagnosticsView() override;

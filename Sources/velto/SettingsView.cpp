@@ -5,7 +5,6 @@
 #include "UpdatesSection.h"
 
 #include <Platform/Application.h>
-
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -14,7 +13,6 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
-
 #include <algorithm>
 #include <cmath>
 
@@ -23,7 +21,9 @@ namespace velto {
 namespace {
 
 /// A localisable text: the translation when one is installed, else the text itself.
-QString localized(const char* text) { return QCoreApplication::translate("SettingsView", text); }
+QString localized(const char* text) {
+    return QCoreApplication::translate("SettingsView", text);
+}
 
 void setCheckedQuietly(QCheckBox* box, bool checked) {
     const QSignalBlocker quiet(box);
@@ -33,8 +33,10 @@ void setCheckedQuietly(QCheckBox* box, bool checked) {
 } // namespace
 
 SettingsView::SettingsView(SettingsStore& settings, WidgetList widgets, PluginLoader& loader,
-                           UpdateControls* updateControls, std::function<void()> onToggle, QWidget* parent)
-    : QTabWidget(parent), m_settings(settings), m_widgets(std::move(widgets)), m_onToggle(std::move(onToggle)) {
+                           UpdateControls* updateControls, std::function<void()> onToggle,
+                           QWidget* parent)
+    : QTabWidget(parent), m_settings(settings), m_widgets(std::move(widgets)),
+      m_onToggle(std::move(onToggle)) {
     addTab(makeSettingsTab(updateControls), localized("Settings"));
     addTab(new DiagnosticsView(loader, this), localized("Diagnostics"));
     m_settings.onChange(this, [this] { redraw(); });
@@ -43,7 +45,9 @@ SettingsView::SettingsView(SettingsStore& settings, WidgetList widgets, PluginLo
 
 SettingsView::~SettingsView() = default;
 
-QString SettingsView::refreshLabel(double seconds) { return QString::asprintf("Refresh every %.1fs", seconds); }
+QString SettingsView::refreshLabel(double seconds) {
+    return QString::asprintf("Refresh every %.1fs", seconds);
+}
 
 double SettingsView::steppedInterval(double current, int direction) {
     if (!std::isfinite(current))
@@ -118,9 +122,10 @@ QWidget* SettingsView::makeSettingsTab(UpdateControls* updateControls) {
     });
     form->addWidget(m_compact);
 
-    auto* help = new QLabel(localized("One tightly spaced item. Turns on by itself only if macOS hides indicators "
-                                      "behind the notch and no external display is connected."),
-                            tab);
+    auto* help = new QLabel(
+        localized("One tightly spaced item. Turns on by itself only if macOS hides indicators "
+                  "behind the notch and no external display is connected."),
+        tab);
     help->setWordWrap(true);
     help->setForegroundRole(QPalette::PlaceholderText);
     QFont caption = help->font();

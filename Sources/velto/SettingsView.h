@@ -1,9 +1,7 @@
 #pragma once
 
-#include <VeltoPluginKit/VeltoWidget.h>
-
 #include <QTabWidget>
-
+#include <VeltoPluginKit/VeltoWidget.h>
 #include <functional>
 
 class QCheckBox;
@@ -31,8 +29,9 @@ public:
     static constexpr double kMaximumInterval = 5.0;
     static constexpr double kIntervalStep = 0.5;
 
-    SettingsView(SettingsStore& settings, WidgetList widgets, PluginLoader& loader, UpdateControls* updateControls,
-                 std::function<void()> onToggle, QWidget* parent = nullptr);
+    SettingsView(SettingsStore& settings, WidgetList widgets, PluginLoader& loader,
+                 UpdateControls* updateControls, std::function<void()> onToggle,
+                 QWidget* parent = nullptr);
     ~SettingsView() override;
 
     /// "Refresh every %.1fs" for @p seconds.

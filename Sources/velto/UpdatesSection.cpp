@@ -4,7 +4,6 @@
 #include "VersionLine.h"
 
 #include <Platform/MainBundle.h>
-
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -14,7 +13,8 @@
 namespace velto {
 
 UpdatesSection::UpdatesSection(UpdateControls& controls, QWidget* parent)
-    : QWidget(parent), m_controls(controls), m_check(new QPushButton(QStringLiteral("Check for Updates\u2026"), this)),
+    : QWidget(parent), m_controls(controls),
+      m_check(new QPushButton(QStringLiteral("Check for Updates\u2026"), this)),
       m_automatic(new QCheckBox(QStringLiteral("Automatically check for updates"), this)),
       m_version(new QLabel(this)) {
     auto* layout = new QVBoxLayout(this);
@@ -40,7 +40,8 @@ void UpdatesSection::redraw() {
         m_automatic->setChecked(m_controls.automaticallyChecks());
     }
     const QJsonObject info = platform::MainBundle::infoDictionary();
-    m_version->setText(VersionLine::text(info.isEmpty() ? std::nullopt : std::optional<QJsonObject>(info)));
+    m_version->setText(
+        VersionLine::text(info.isEmpty() ? std::nullopt : std::optional<QJsonObject>(info)));
 }
 
 } // namespace velto

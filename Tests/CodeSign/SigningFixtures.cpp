@@ -37,8 +37,8 @@ QString makeSampleBundle(const QString& name) {
 }
 
 TestIdentity makeSelfSignedIdentity(const SubjectEntries& subject, const QByteArray& passphrase) {
-    const TestCertificate made =
-        makeSelfSignedCertificate(makeTempFolder(QStringLiteral("identity")), subject, {}, passphrase);
+    const TestCertificate made = makeSelfSignedCertificate(
+        makeTempFolder(QStringLiteral("identity")), subject, {}, passphrase);
     if (made.certificatePath.isEmpty())
         ADD_FAILURE() << "cannot make the test certificate";
     return {made.certificatePath, made.privateKeyPath};

@@ -27,7 +27,6 @@ struct TestIdentity {
     QString keyPath;
 };
 
-
 /**
  * Makes a self-signed certificate for a new EC P-256 key with @p subject and
  * writes both to PEM files in a fresh folder. With @p passphrase the key is

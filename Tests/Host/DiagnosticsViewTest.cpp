@@ -1,15 +1,13 @@
-#include "BundleFixtures.h"
-
 #include "DiagnosticsView.h"
+
+#include "BundleFixtures.h"
 #include "PluginLoader.h"
 
 #include <Platform/UserDefaults.h>
+#include <QTest>
 #include <Support/TestEnvironment.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <QTest>
 
 using namespace velto;
 using namespace velto::test;
@@ -29,14 +27,16 @@ TEST(DiagnosticsView, GainsAndLosesRowsWhileShown) {
     copyBundle(fixtureBundle(QStringLiteral("APIVersion2")), folder, QStringLiteral("A.bundle"));
     loader.loadBundles(folder, false, {});
     QTest::qWait(20);
-    EXPECT_THAT(view.rows(), ElementsAre("Skipped A.bundle: incompatible or unreadable plugin API version",
-                                         "Skipped B.bundle: invalid or missing signature"));
+    EXPECT_THAT(view.rows(),
+                ElementsAre("Skipped A.bundle: incompatible or unreadable plugin API version",
+                            "Skipped B.bundle: invalid or missing signature"));
     view.grab().save(renderPath(QStringLiteral("settings-diagnostics.png")));
 
     copyBundle(fixtureBundle(QStringLiteral("Good")), folder, QStringLiteral("B.bundle"));
     loader.loadBundles(folder, false, {});
     QTest::qWait(20);
-    EXPECT_THAT(view.rows(), ElementsAre("Skipped A.bundle: incompatible or unreadable plugin API version"));
+    EXPECT_THAT(view.rows(),
+                ElementsAre("Skipped A.bundle: incompatible or unreadable plugin API version"));
 
     copyBundle(fixtureBundle(QStringLiteral("Good")), folder, QStringLiteral("A.bundle"));
     loader.loadBundles(folder, false, {});

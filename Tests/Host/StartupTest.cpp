@@ -26,12 +26,13 @@ const QString kAutoApprovedAdHoc = QStringLiteral(
 
 /// The widget line for the built-in bundles that this build packaged, plus @p extra ids.
 QString widgetLine(const QStringList& extra = {}) {
-    static const QList<QPair<QString, QString>> builtIns{{QStringLiteral("CPUGauge"), QStringLiteral("cpu")},
-                                                        {QStringLiteral("GPUGauge"), QStringLiteral("gpu")},
-                                                        {QStringLiteral("NetworkGauge"), QStringLiteral("network")},
-                                                        {QStringLiteral("RAMGauge"), QStringLiteral("ram")}};
-    const QString plugins =
-        QFileInfo(QStringLiteral(VELTO_APP_EXECUTABLE)).absolutePath() + QStringLiteral("/../Resources/Plugins/");
+    static const QList<QPair<QString, QString>> builtIns{
+        {QStringLiteral("CPUGauge"), QStringLiteral("cpu")},
+        {QStringLiteral("GPUGauge"), QStringLiteral("gpu")},
+        {QStringLiteral("NetworkGauge"), QStringLiteral("network")},
+        {QStringLiteral("RAMGauge"), QStringLiteral("ram")}};
+    const QString plugins = QFileInfo(QStringLiteral(VELTO_APP_EXECUTABLE)).absolutePath() +
+                            QStringLiteral("/../Resources/Plugins/");
     QStringList ids = extra;
     for (const auto& [bundle, id] : builtIns)
         if (QFileInfo::exists(plugins + bundle + QStringLiteral(".bundle")))
@@ -152,7 +153,8 @@ TEST_F(StartupTest, EveryRunStartsFromFreshSmokeTestSettings) {
     QFile suite(configFolder() + QStringLiteral("/org.velto.velto.smoke-test.json"));
     ASSERT_TRUE(suite.open(QIODevice::ReadOnly));
     const QStringList keys = QJsonDocument::fromJson(suite.readAll()).object().keys();
-    EXPECT_EQ(keys.filter(QStringLiteral("thirdPartyPluginWarned.")).size(), 1) << "only this run's consent flag";
+    EXPECT_EQ(keys.filter(QStringLiteral("thirdPartyPluginWarned.")).size(), 1)
+        << "only this run's consent flag";
 }
 
 TEST_F(StartupTest, ANonNumericValueKeepsSmokeTestModeButPrintsNothingAndStaysUp) {
@@ -166,9 +168,11 @@ TEST_F(StartupTest, ANonNumericValueKeepsSmokeTestModeButPrintsNothingAndStaysUp
     EXPECT_FALSE(result.finished) << "no exit was scheduled";
     EXPECT_TRUE(result.lines.isEmpty());
     QFile suite(stale.fileName());
-    const QJsonObject settings =
-        suite.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(suite.readAll()).object() : QJsonObject();
-    EXPECT_FALSE(settings.contains(QStringLiteral("stale"))) << "the smoke-test suite is wiped at start";
+    const QJsonObject settings = suite.open(QIODevice::ReadOnly)
+                                     ? QJsonDocument::fromJson(suite.readAll()).object()
+                                     : QJsonObject();
+    EXPECT_FALSE(settings.contains(QStringLiteral("stale")))
+        << "the smoke-test suite is wiped at start";
 }
 
 TEST_F(StartupTest, WithoutTheOptionNothingIsPrinted) {

@@ -1,22 +1,21 @@
+#include "SettingsView.h"
+
 #include "PluginLoader.h"
 #include "SettingsStore.h"
-#include "SettingsView.h"
 #include "UpdateControls.h"
 #include "UpdatesSection.h"
 
 #include <Platform/Updater.h>
 #include <Platform/UserDefaults.h>
-#include <Support/TestEnvironment.h>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <QCheckBox>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
+#include <Support/TestEnvironment.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 using namespace velto;
 
@@ -137,16 +136,17 @@ TEST_F(SettingsViewTest, TheFormOrderWithAndWithoutUpdates) {
         return kinds;
     };
     const auto bare = makeView({});
-    EXPECT_THAT(formRows(*bare),
-                testing::ElementsAre("stepper", "QCheckBox", "QCheckBox", "QCheckBox", "QLabel", "QPushButton"));
+    EXPECT_THAT(formRows(*bare), testing::ElementsAre("stepper", "QCheckBox", "QCheckBox",
+                                                      "QCheckBox", "QLabel", "QPushButton"));
     render(*bare, "settings-window.png");
 
     FakeUpdater updater;
     UpdateControls controls(updater);
     const auto full = makeView(gauges(), &controls);
-    EXPECT_THAT(formRows(*full), testing::ElementsAre("QCheckBox", "QCheckBox", "stepper", "QCheckBox",
-                                                             "QCheckBox", "QCheckBox", "QLabel",
-                                                             "velto::UpdatesSection", "QPushButton"));
+    EXPECT_THAT(formRows(*full),
+                testing::ElementsAre("QCheckBox", "QCheckBox", "stepper", "QCheckBox", "QCheckBox",
+                                     "QCheckBox", "QLabel", "velto::UpdatesSection",
+                                     "QPushButton"));
     EXPECT_EQ(full->tabText(0), QStringLiteral("Settings"));
     EXPECT_EQ(full->tabText(1), QStringLiteral("Diagnostics"));
     render(*full, "settings-window-updates.png");

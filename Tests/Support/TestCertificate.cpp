@@ -46,8 +46,10 @@ TestCertificate makeTestCertificate(const QString& folder, const QString& common
 }
 
 TestCertificate makeSelfSignedCertificate(const QString& folder, const SubjectEntries& subject,
-                                          const QStringList& subjectAltNames, const QByteArray& passphrase) {
-    TestCertificate result{folder + QStringLiteral("/certificate.pem"), folder + QStringLiteral("/key.pem")};
+                                          const QStringList& subjectAltNames,
+                                          const QByteArray& passphrase) {
+    TestCertificate result{folder + QStringLiteral("/certificate.pem"),
+                           folder + QStringLiteral("/key.pem")};
     Owned<EVP_PKEY> key(EVP_EC_gen("P-256"));
     Owned<X509> certificate(X509_new());
     if (!key || !certificate)
@@ -66,7 +68,8 @@ TestCertificate makeSelfSignedCertificate(const QString& folder, const SubjectEn
     }
     X509_set_issuer_name(certificate.get(), name);
     if (!subjectAltNames.isEmpty() &&
-        !addExtension(certificate.get(), NID_subject_alt_name, subjectAltNames.join(QLatin1Char(',')).toUtf8()))
+        !addExtension(certificate.get(), NID_subject_alt_name,
+                      subjectAltNames.join(QLatin1Char(',')).toUtf8()))
         return {};
     if (X509_sign(certificate.get(), key.get(), EVP_sha256()) == 0)
         return {};
@@ -77,7 +80,8 @@ TestCertificate makeSelfSignedCertificate(const QString& folder, const SubjectEn
                                          static_cast<int>(passphrase.size()), nullptr, nullptr);
     };
     const bool written =
-        writePem(result.certificatePath, [&](std::FILE* file) { return PEM_write_X509(file, certificate.get()); }) &&
+        writePem(result.certificatePath,
+                 [&](std::FILE* file) { return PEM_write_X509(file, certificate.get()); }) &&
         writePem(result.privateKeyPath, writeKey);
     return written ? result : TestCertificate{};
 }

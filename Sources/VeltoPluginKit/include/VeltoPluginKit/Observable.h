@@ -1,9 +1,7 @@
 #pragma once
 
-#include <VeltoPluginKit/VeltoPluginKitExport.h>
-
 #include <QObject>
-
+#include <VeltoPluginKit/VeltoPluginKitExport.h>
 #include <functional>
 
 namespace velto {

@@ -3,7 +3,6 @@
 #include <VeltoPluginKit/PluginEntry.h>
 #include <VeltoPluginKit/PublicIPToggleable.h>
 #include <VeltoPluginKit/VeltoWidget.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
@@ -74,8 +73,7 @@ template <typename T> constexpr ClassRecord recordOf(const char* name) {
     extern "C" __attribute__((visibility("default"))) const ::velto::kit::ClassTable*              \
     velto_plugin_class_table() {                                                                   \
         static const ::velto::kit::ClassRecord records[] = {__VA_ARGS__};                          \
-        static const ::velto::kit::ClassTable table{::velto::kit::kClassTableABIVersion,           \
-                                                    sizeof(records) / sizeof(records[0]),          \
-                                                    records};                                      \
+        static const ::velto::kit::ClassTable table{                                               \
+            ::velto::kit::kClassTableABIVersion, sizeof(records) / sizeof(records[0]), records};   \
         return &table;                                                                             \
     }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <VeltoPluginKit/VeltoPluginKitExport.h>
-
 #include <QPointer>
-
+#include <VeltoPluginKit/VeltoPluginKitExport.h>
 #include <functional>
 #include <memory>
 

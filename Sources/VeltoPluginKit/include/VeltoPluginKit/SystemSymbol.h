@@ -1,10 +1,9 @@
 #pragma once
 
-#include <VeltoPluginKit/VeltoPluginKitExport.h>
-
 #include <QColor>
 #include <QPixmap>
 #include <QString>
+#include <VeltoPluginKit/VeltoPluginKitExport.h>
 
 namespace velto {
 

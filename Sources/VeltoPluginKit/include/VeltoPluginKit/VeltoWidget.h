@@ -1,9 +1,7 @@
 #pragma once
 
-#include <VeltoPluginKit/VeltoPluginKitExport.h>
-
 #include <QString>
-
+#include <VeltoPluginKit/VeltoPluginKitExport.h>
 #include <memory>
 #include <vector>
 
