@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
+#include <algorithm>
 #include <cmath>
 
 namespace velto::platform {
@@ -100,6 +102,31 @@ void OwnStatusBar::relayout() {
         placeOnce();
     } while (m_relayoutAgain && ++passes < 4);
     m_inRelayout = false;
+    if (m_laidOut)
+        m_laidOut();
+}
+
+void OwnStatusBar::setOffScreen(bool offScreen) {
+    if (offScreen == m_offScreen)
+        return;
+    m_offScreen = offScreen;
+    m_anchorItem = nullptr;
+    m_anchorPoint.reset();
+    // The attribute only takes effect from the next show.
+    const bool wasVisible = m_window->isVisible();
+    m_window->hide();
+    m_window->setAttribute(Qt::WA_DontShowOnScreen, offScreen);
+    if (wasVisible)
+        m_window->show();
+    relayout();
+}
+
+void OwnStatusBar::placeItemAt(const StatusItem* item, std::optional<QPointF> qtGlobalPoint) {
+    if (!m_offScreen)
+        return;
+    m_anchorItem = qtGlobalPoint ? item : nullptr;
+    m_anchorPoint = item ? qtGlobalPoint : std::nullopt;
+    relayout();
 }
 
 void OwnStatusBar::placeOnce() {
@@ -132,8 +159,10 @@ void OwnStatusBar::placeOnce() {
     // The strip's right edge meets the right edge of the primary screen's free
     // area, below any panel the desktop keeps at the top.
     const QRect available = primary->availableGeometry();
-    const QRect strip(available.x() + available.width() - width, available.y(), width,
-                      static_cast<int>(std::lround(thickness())));
+    QRect strip(available.x() + available.width() - width, available.y(), width,
+                static_cast<int>(std::lround(thickness())));
+    if (m_offScreen && m_anchorPoint)
+        strip.moveTopLeft(anchoredOrigin(placement, strip.size()));
     m_geometry = QRectF(strip);
     const QRectF primaryGeometry(primary->geometry());
     // Fractional lengths leave the strip's width rounded up; items keep to its right edge.
@@ -156,8 +185,38 @@ void OwnStatusBar::placeOnce() {
     }
     if (m_window->geometry() != strip)
         m_window->setGeometry(strip);
+    // A window kept off screen does not pass its geometry on to its native
+    // window, which is where positions on screen are mapped from.
+    if (QWindow* handle = m_window->windowHandle();
+        handle && m_offScreen && handle->geometry() != strip)
+        handle->setGeometry(strip);
     if (!m_window->isVisible())
         m_window->show();
+}
+
+QPoint OwnStatusBar::anchoredOrigin(const OwnBarLayout::Placement& placement,
+                                    const QSize& stripSize) const {
+    const QPointF point = *m_anchorPoint;
+    QRectF local;
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        if (m_items[i].get() == m_anchorItem && placement.frames[i])
+            local = placement.frames[i]->translated(stripSize.width() - placement.width, 0.0);
+    }
+    QPointF origin = point - local.center();
+    QScreen* screen = QGuiApplication::screenAt(point.toPoint());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        // The strip stays inside that screen, as a popover below it would.
+        const QRectF area(screen->geometry());
+        origin.setX(std::clamp(origin.x(), area.left(),
+                               std::max(area.left(), area.x() + area.width() - stripSize.width())));
+        origin.setY(
+            std::clamp(origin.y(), area.top(),
+                       std::max(area.top(), area.y() + area.height() - stripSize.height())));
+    }
+    return QPoint(static_cast<int>(std::lround(origin.x())),
+                  static_cast<int>(std::lround(origin.y())));
 }
 
 } // namespace velto::platform

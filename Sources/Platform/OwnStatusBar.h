@@ -1,9 +1,11 @@
 #pragma once
 
+#include "Platform/OwnBarLayout.h"
 #include "Platform/StatusBar.h"
 
 #include <QPointF>
 #include <QRectF>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -45,14 +47,36 @@ public:
     /// How often the bar laid itself out; for measurements.
     int relayoutCount() const { return m_relayouts; }
 
+    /**
+     * Off screen, the strip is laid out and painted as usual but never
+     * mapped, so that another presentation (a tray) can draw its buttons.
+     * Items keep their places, frames and subviews either way.
+     */
+    void setOffScreen(bool offScreen);
+    bool isOffScreen() const { return m_offScreen; }
+    /**
+     * Off screen only: moves the strip so that @p item's button sits centred
+     * on @p qtGlobalPoint, kept on that point's screen, so that whatever opens
+     * below the button opens there. A null item or no point goes back to the
+     * top right of the primary screen.
+     */
+    void placeItemAt(const StatusItem* item, std::optional<QPointF> qtGlobalPoint);
+    /// Told after every layout pass.
+    void setLaidOut(std::function<void()> laidOut) { m_laidOut = std::move(laidOut); }
+
 private:
     void placeOnce();
+    QPoint anchoredOrigin(const OwnBarLayout::Placement& placement, const QSize& stripSize) const;
 
     std::unique_ptr<QWidget> m_window;
     std::vector<std::unique_ptr<OwnStatusItem>> m_items;
     QRectF m_geometry;
     std::vector<std::optional<QRectF>> m_localFrames;
+    std::function<void()> m_laidOut;
+    const StatusItem* m_anchorItem = nullptr;
+    std::optional<QPointF> m_anchorPoint;
     int m_relayouts = 0;
+    bool m_offScreen = false;
     bool m_inRelayout = false;
     bool m_relayoutAgain = false;
 };

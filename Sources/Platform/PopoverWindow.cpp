@@ -1,5 +1,6 @@
 #include "Platform/PopoverWindow.h"
 
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -52,10 +53,34 @@ void PopoverWindow::hideEvent(QHideEvent* event) {
         m_hidden();
 }
 
+namespace {
+
+struct OutsideClose {
+    QPointer<const QWidget> button;
+    QElapsedTimer since;
+};
+
+OutsideClose& lastOutsideClose() {
+    static OutsideClose close;
+    return close;
+}
+
+} // namespace
+
+bool PopoverWindow::closedByPressOutsideRecently(const QWidget* button, int milliseconds) {
+    const OutsideClose& close = lastOutsideClose();
+    return button && close.button == button && close.since.isValid() &&
+           close.since.elapsed() < milliseconds;
+}
+
 void PopoverWindow::mousePressEvent(QMouseEvent* event) {
-    if (windowType() == Qt::Popup && !rect().contains(event->position().toPoint()) &&
-        isOnAnchorButton(event->globalPosition()))
+    const bool outside = windowType() == Qt::Popup && !rect().contains(event->position().toPoint());
+    if (outside && isOnAnchorButton(event->globalPosition()))
         setAttribute(Qt::WA_NoMouseReplay);
+    if (outside && m_anchor) {
+        lastOutsideClose().button = m_anchor->parentWidget();
+        lastOutsideClose().since.start();
+    }
     // For a popup, Qt closes it here when the press is outside.
     QWidget::mousePressEvent(event);
 }

@@ -27,6 +27,13 @@ public:
     /// Stops reporting hides, for the owner's destruction.
     void forgetOwner() { m_hidden = nullptr; }
 
+    /**
+     * True when a popover anchored in @p button was closed by a press outside
+     * it less than @p milliseconds ago. A tray host reports the click on an
+     * item only after that press, and the click must then not reopen it.
+     */
+    static bool closedByPressOutsideRecently(const QWidget* button, int milliseconds = 500);
+
 protected:
     void hideEvent(QHideEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,6 +1,9 @@
 #include "Platform/StatusBar.h"
 
 #include "Platform/OwnStatusBar.h"
+#include "Platform/TrayStatusBar.h"
+
+#include <QDBusConnection>
 
 namespace velto::platform {
 
@@ -14,6 +17,8 @@ StatusBar& StatusBar::system() {
 
 std::unique_ptr<StatusBar> StatusBar::make(Kind kind) {
     switch (kind) {
+    case Kind::Tray:
+        return std::make_unique<TrayStatusBar>(QDBusConnection::sessionBus());
     case Kind::OwnBar:
         break;
     }
@@ -21,7 +26,7 @@ std::unique_ptr<StatusBar> StatusBar::make(Kind kind) {
 }
 
 StatusBar::Kind StatusBar::preferredKind() {
-    return Kind::OwnBar;
+    return QDBusConnection::sessionBus().isConnected() ? Kind::Tray : Kind::OwnBar;
 }
 
 } // namespace velto::platform

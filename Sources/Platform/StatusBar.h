@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace velto::platform {
@@ -10,14 +11,16 @@ class StatusItem;
 /**
  * The system status bar: makes status items and says how thick it is.
  *
- * Back ends sit behind this interface. The only one so far is velto's own bar
- * (OwnStatusBar), a strip at the top right of the primary screen; a tray back
- * end on the session bus can be added beside it.
+ * Back ends sit behind this interface: velto's own bar (OwnStatusBar), a
+ * strip at the top right of the primary screen, and the tray of the desktop
+ * (TrayStatusBar), which exports every item on the session bus while a tray
+ * host is there and falls back to the own bar while none is.
  */
 class StatusBar {
 public:
     enum class Kind {
         OwnBar, ///< velto's own strip at the top right of the primary screen
+        Tray,   ///< the desktop's tray, following its host on the session bus
     };
 
     static constexpr double kDefaultThickness = 24.0;
@@ -29,8 +32,8 @@ public:
     static StatusBar& system();
     /// A new bar of @p kind, for tests and for a caller that manages its own.
     static std::unique_ptr<StatusBar> make(Kind kind);
-    /// The back end for this session: a tray host on the bus when one can be
-    /// used, else the own bar. Today always the own bar.
+    /// The back end for this session: the tray whenever there is a session
+    /// bus, since a tray host may start after velto; else the own bar.
     static Kind preferredKind();
 
     /// A new item of @p length (points, or StatusItem::kVariableLength or
@@ -44,6 +47,9 @@ public:
     /// nothing may conclude from frames that items are hidden.
     virtual bool reportsItemFrames() const = 0;
     virtual Kind kind() const = 0;
+    /// What a secondary click or a context-menu request on any item runs,
+    /// where the back end tells those apart from a click. Empty clears it.
+    virtual void setSecondaryAction(std::function<void()> action) { (void)action; }
 
 protected:
     StatusBar() = default;

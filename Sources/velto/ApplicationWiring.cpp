@@ -6,6 +6,7 @@
 #include "UpdateChannel.h"
 
 #include <Platform/MainBundle.h>
+#include <Platform/StatusBar.h>
 #include <QPointer>
 
 #ifndef VELTO_BUNDLE_IDENTIFIER
@@ -65,6 +66,11 @@ void presentApplication(StartupContext& context) {
 
     const bool isSmokeTest = context.isSmokeTest;
     const QPointer<StatusBarController> weakStatusBar(statusBar);
+    // A secondary click on any tray item opens the settings, as the gear does.
+    platform::StatusBar::system().setSecondaryAction([weakStatusBar] {
+        if (weakStatusBar)
+            weakStatusBar->openSettings();
+    });
     context.watcher = context.loader->watchForNewPlugins(
         context.userDirectory,
         [isSmokeTest](const QString& identity) {

@@ -1,0 +1,76 @@
+#include "Platform/StatusNotifierTypes.h"
+
+#include <QDBusMetaType>
+
+namespace velto::platform {
+
+TrayPixmap TrayPixmap::fromImage(const QImage& image) {
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    TrayPixmap pixmap{argb.width(), argb.height(), {}};
+    pixmap.pixels.resize(qsizetype(argb.width()) * argb.height() * 4);
+    char* out = pixmap.pixels.data();
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x) {
+            const QRgb pixel = line[x];
+            *out++ = char(qAlpha(pixel));
+            *out++ = char(qRed(pixel));
+            *out++ = char(qGreen(pixel));
+            *out++ = char(qBlue(pixel));
+        }
+    }
+    return pixmap;
+}
+
+QImage TrayPixmap::toImage() const {
+    if (width <= 0 || height <= 0 || pixels.size() != qsizetype(width) * height * 4)
+        return {};
+    QImage image(width, height, QImage::Format_ARGB32);
+    const auto* in = reinterpret_cast<const unsigned char*>(pixels.constData());
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x, in += 4)
+            line[x] = qRgba(in[1], in[2], in[3], in[0]);
+    }
+    return image;
+}
+
+void registerTrayTypes() {
+    static const bool registered = [] {
+        qDBusRegisterMetaType<TrayPixmap>();
+        qDBusRegisterMetaType<TrayPixmapList>();
+        qDBusRegisterMetaType<TrayToolTip>();
+        return true;
+    }();
+    (void)registered;
+}
+
+QDBusArgument& operator<<(QDBusArgument& argument, const TrayPixmap& pixmap) {
+    argument.beginStructure();
+    argument << pixmap.width << pixmap.height << pixmap.pixels;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, TrayPixmap& pixmap) {
+    argument.beginStructure();
+    argument >> pixmap.width >> pixmap.height >> pixmap.pixels;
+    argument.endStructure();
+    return argument;
+}
+
+QDBusArgument& operator<<(QDBusArgument& argument, const TrayToolTip& toolTip) {
+    argument.beginStructure();
+    argument << toolTip.iconName << toolTip.pixmaps << toolTip.title << toolTip.text;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, TrayToolTip& toolTip) {
+    argument.beginStructure();
+    argument >> toolTip.iconName >> toolTip.pixmaps >> toolTip.title >> toolTip.text;
+    argument.endStructure();
+    return argument;
+}
+
+} // namespace velto::platform

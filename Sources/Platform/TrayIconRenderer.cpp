@@ -1,0 +1,129 @@
+#include "Platform/TrayIconRenderer.h"
+
+#include "Platform/TrayLabel.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QPainter>
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+
+namespace velto::platform::TrayIconRenderer {
+
+namespace {
+
+std::vector<const QLabel*> shownLabels(const QWidget& view) {
+    std::vector<const QLabel*> labels;
+    for (const QLabel* label : view.findChildren<QLabel*>()) {
+        if (label->isVisibleTo(&view) && !label->text().isEmpty())
+            labels.push_back(label);
+    }
+    const auto place = [&view](const QLabel* label) {
+        return label->mapTo(&view, QPoint(0, label->height() / 2));
+    };
+    // Rows first (by their middles, so labels of one row sort by x), then columns.
+    std::stable_sort(labels.begin(), labels.end(), [&](const QLabel* a, const QLabel* b) {
+        const QPoint pa = place(a), pb = place(b);
+        if (std::abs(pa.y() - pb.y()) > 2)
+            return pa.y() < pb.y();
+        return pa.x() < pb.x();
+    });
+    return labels;
+}
+
+} // namespace
+
+QStringList texts(const QWidget& view) {
+    QStringList result;
+    for (const QLabel* label : shownLabels(view))
+        result.append(label->text());
+    return result;
+}
+
+QColor textColor(const QWidget& view) {
+    const std::vector<const QLabel*> labels = shownLabels(view);
+    if (labels.empty())
+        return view.palette().color(QPalette::WindowText);
+    return labels.front()->palette().color(labels.front()->foregroundRole());
+}
+
+QImage drawn(QWidget& view, int height) {
+    const double scale = view.height() > 0 ? double(height) / view.height() : 1.0;
+    const int width = std::max(1, static_cast<int>(std::ceil(view.width() * scale)));
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.scale(scale, scale);
+    view.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+QImage figures(const QStringList& figures, int size, const QColor& color) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    if (figures.isEmpty() || size <= 0)
+        return image;
+    const int lines = static_cast<int>(figures.size());
+    const double lineHeight = double(size) / lines;
+    QFont font;
+    font.setBold(true);
+    // The largest pixel size at which the widest figure fits across and each line fits down.
+    int pixelSize = std::max(1, static_cast<int>(lineHeight * 1.1));
+    for (; pixelSize > 1; --pixelSize) {
+        font.setPixelSize(pixelSize);
+        const QFontMetricsF metrics(font);
+        double widest = 0;
+        for (const QString& figure : figures)
+            widest = std::max(widest, metrics.horizontalAdvance(figure));
+        if (widest <= size && metrics.capHeight() <= lineHeight * 0.86)
+            break;
+    }
+    font.setPixelSize(pixelSize);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setFont(font);
+    painter.setPen(color);
+    for (int line = 0; line < lines; ++line) {
+        const QRectF box(0, line * lineHeight, size, lineHeight);
+        painter.drawText(box, Qt::AlignCenter, figures[line]);
+    }
+    return image;
+}
+
+QImage squared(const QImage& image, int size) {
+    QImage square(size, size, QImage::Format_ARGB32_Premultiplied);
+    square.fill(Qt::transparent);
+    if (image.isNull() || size <= 0)
+        return square;
+    const QImage scaled = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPainter painter(&square);
+    painter.drawImage((size - scaled.width()) / 2, (size - scaled.height()) / 2, scaled);
+    return square;
+}
+
+TrayPixmapList pixmaps(QWidget& view) {
+    TrayPixmapList list;
+    std::vector<QImage> drawnImages;
+    for (const int height : kHeights) {
+        drawnImages.push_back(drawn(view, height));
+        list.append(TrayPixmap::fromImage(drawnImages.back()));
+    }
+    const QStringList figureTexts = TrayLabel::figures(texts(view));
+    const QColor color = textColor(view);
+    for (std::size_t i = 0; i < kHeights.size(); ++i) {
+        const int size = kHeights[i];
+        // A drawn image that is square already, like the gear, stays as drawn.
+        if (drawnImages[i].width() <= size)
+            continue;
+        list.append(TrayPixmap::fromImage(figureTexts.isEmpty()
+                                              ? squared(drawnImages[i], size)
+                                              : figures(figureTexts, size, color)));
+    }
+    return list;
+}
+
+} // namespace velto::platform::TrayIconRenderer

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Platform/StatusNotifierTypes.h"
+
+#include <QColor>
+#include <QImage>
+#include <QStringList>
+#include <array>
+
+class QWidget;
+
+namespace velto::platform {
+
+/**
+ * Draws a status item's button for a tray host. Hosts pick the image nearest
+ * the size they draw at; most draw it square, where a whole reading would
+ * shrink to a few pixels, so every item offers its button as drawn at each
+ * common height and, beside those, square images that show only the figures
+ * in large digits.
+ */
+namespace TrayIconRenderer {
+
+/// The icon heights hosts ask for.
+inline constexpr std::array<int, 4> kHeights{16, 22, 24, 32};
+
+/// The texts of the labels shown inside @p view, top to bottom, then left to right.
+QStringList texts(const QWidget& view);
+/// The colour the first shown label draws its text in; the view's own text colour without one.
+QColor textColor(const QWidget& view);
+
+/// @p view as drawn, with a transparent background, scaled to @p height pixels.
+QImage drawn(QWidget& view, int height);
+/// @p figures stacked in bold digits as large as fit a square of @p size pixels.
+QImage figures(const QStringList& figures, int size, const QColor& color);
+/// @p image scaled to fit a square of @p size pixels, centred.
+QImage squared(const QImage& image, int size);
+
+/// Every image the item offers, as drawn first, then the square ones.
+TrayPixmapList pixmaps(QWidget& view);
+
+} // namespace TrayIconRenderer
+} // namespace velto::platform

@@ -1,0 +1,303 @@
+#include "FakeTrayWatcher.h"
+
+#include <Platform/OwnStatusBar.h>
+#include <Platform/OwnStatusBarButton.h>
+#include <Platform/OwnStatusItem.h>
+#include <Platform/Popover.h>
+#include <Platform/StatusBarButton.h>
+#include <Platform/StatusNotifierItem.h>
+#include <Platform/StatusNotifierTypes.h>
+#include <Platform/TrayStatusBar.h>
+#include <Platform/TrayStatusItem.h>
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QWindow>
+#include <Support/TestEnvironment.h>
+#include <gtest/gtest.h>
+
+using namespace velto;
+using namespace velto::platform;
+
+namespace {
+
+template <typename Predicate> bool waitUntil(Predicate predicate, int milliseconds = 3000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!predicate()) {
+        if (timer.elapsed() > milliseconds)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// Calls go out asynchronously: the item answering them lives on this thread.
+QDBusMessage callItem(const QString& service, const QString& interface, const QString& method,
+                      const QVariantList& arguments) {
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        service, QStringLiteral("/StatusNotifierItem"), interface, method);
+    message.setArguments(arguments);
+    QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(message);
+    waitUntil([&] { return call.isFinished(); });
+    return call.reply();
+}
+
+QVariant property(const QString& service, const QString& name) {
+    const QDBusMessage reply =
+        callItem(service, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                 {QStringLiteral("org.kde.StatusNotifierItem"), name});
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    return reply.arguments().first().value<QDBusVariant>().variant();
+}
+
+TrayPixmapList iconPixmap(const QString& service) {
+    registerTrayTypes();
+    return qdbus_cast<TrayPixmapList>(property(service, QStringLiteral("IconPixmap")));
+}
+
+void activate(const QString& service, int x, int y) {
+    callItem(service, QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Activate"),
+             {x, y});
+}
+
+struct Reading {
+    StatusItem* item;
+    // Subviews belong to whoever adds them.
+    std::unique_ptr<QLabel> owned;
+    QLabel* label;
+};
+
+// A widget item as the host makes it: a variable-length item holding a reading.
+Reading addReading(TrayStatusBar& bar, const QString& text, const QString& name) {
+    StatusItem* item = bar.statusItem(StatusItem::kVariableLength);
+    item->setAutosaveName(QStringLiteral("velto.widget.") + name);
+    auto label = std::make_unique<QLabel>(text);
+    label->setToolTip(name);
+    label->setGeometry(2, 0, 40, 24);
+    item->button()->addSubview(label.get());
+    QLabel* view = label.get();
+    return {item, std::move(label), view};
+}
+
+QString serviceOf(StatusItem* item) {
+    auto* trayItem = static_cast<TrayStatusItem*>(item);
+    return trayItem->exported() ? trayItem->exported()->serviceName() : QString();
+}
+
+class TrayStatusBarTest : public testing::Test {
+protected:
+    test::FakeTrayWatcher watcher;
+};
+
+} // namespace
+
+TEST_F(TrayStatusBarTest, WithoutAWatcherTheItemsStayOnTheOwnBar) {
+    TrayStatusBar bar(QDBusConnection::sessionBus());
+    const Reading cpu = addReading(bar, QStringLiteral("37%"), QStringLiteral("cpu"));
+    QCoreApplication::processEvents();
+
+    EXPECT_FALSE(bar.isInTray());
+    EXPECT_TRUE(bar.reportsItemFrames());
+    EXPECT_FALSE(bar.ownBar().isOffScreen());
+    EXPECT_TRUE(bar.ownBar().window()->isVisible());
+    EXPECT_TRUE(cpu.item->frame().has_value());
+    EXPECT_TRUE(watcher.registered().isEmpty());
+}
+
+TEST_F(TrayStatusBarTest, ItemsRegisterAndCarryTheirReading) {
+    ASSERT_TRUE(watcher.join());
+    TrayStatusBar bar(QDBusConnection::sessionBus());
+    const Reading cpu = addReading(bar, QStringLiteral("37%"), QStringLiteral("cpu"));
+    StatusItem* gear = bar.statusItem(StatusItem::kSquareLength);
+    gear->button()->setTitle(QStringLiteral("\u2699"));
+
+    ASSERT_TRUE(waitUntil([&] { return watcher.registered().size() == 2; }));
+    EXPECT_TRUE(bar.isInTray());
+    EXPECT_FALSE(bar.reportsItemFrames());
+    EXPECT_TRUE(bar.ownBar().isOffScreen());
+    const QString service = serviceOf(cpu.item);
+    EXPECT_TRUE(watcher.registered().contains(service));
+    EXPECT_TRUE(service.startsWith(
+        QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid())));
+
+    EXPECT_EQ(property(service, QStringLiteral("Id")).toString(),
+              QStringLiteral("velto.widget.cpu"));
+    EXPECT_EQ(property(service, QStringLiteral("Category")).toString(), QStringLiteral("Hardware"));
+    EXPECT_EQ(property(service, QStringLiteral("Status")).toString(), QStringLiteral("Active"));
+    EXPECT_EQ(property(service, QStringLiteral("ItemIsMenu")).toBool(), false);
+    EXPECT_EQ(property(service, QStringLiteral("Title")).toString(), QStringLiteral("cpu"));
+    EXPECT_EQ(property(service, QStringLiteral("XAyatanaLabel")).toString(), QStringLiteral("37%"));
+    EXPECT_EQ(property(service, QStringLiteral("XAyatanaLabelGuide")).toString(),
+              QStringLiteral("88%"));
+    EXPECT_EQ(property(serviceOf(gear), QStringLiteral("Category")).toString(),
+              QStringLiteral("SystemServices"));
+
+    // As drawn at each height hosts use, then square ones with the figure alone.
+    const TrayPixmapList pixmaps = iconPixmap(service);
+    ASSERT_EQ(pixmaps.size(), 8);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(pixmaps[i].height, (std::array{16, 22, 24, 32})[i]);
+        EXPECT_GT(pixmaps[i].width, pixmaps[i].height);
+        EXPECT_EQ(pixmaps[i + 4].width, pixmaps[i + 4].height);
+    }
+    for (const TrayPixmap& pixmap : pixmaps)
+        EXPECT_FALSE(pixmap.toImage().isNull());
+    const QImage drawn = pixmaps[1].toImage();
+    EXPECT_TRUE(std::any_of(reinterpret_cast<const QRgb*>(drawn.constBits()),
+                            reinterpret_cast<const QRgb*>(drawn.constBits()) +
+                                drawn.width() * drawn.height(),
+                            [](QRgb pixel) { return qAlpha(pixel) > 0; }));
+    drawn.save(test::renderPath(QStringLiteral("tray-cpu-22.png")));
+    pixmaps[5].toImage().save(test::renderPath(QStringLiteral("tray-cpu-square-22.png")));
+    // The gear is square already, so it has nothing to add beside its drawings.
+    EXPECT_EQ(iconPixmap(serviceOf(gear)).size(), 4);
+}
+
+TEST_F(TrayStatusBarTest, IconAndStatusSignalOnlyWhatChanged) {
+    ASSERT_TRUE(watcher.join());
+    TrayStatusBar bar(QDBusConnection::sessionBus());
+    const Reading cpu = addReading(bar, QStringLiteral("37%"), QStringLiteral("cpu"));
+    ASSERT_TRUE(waitUntil([&] { return watcher.registered().size() == 1; }));
+    StatusNotifierItem& exported = *static_cast<TrayStatusItem*>(cpu.item)->exported();
+    const TrayPixmapList before = iconPixmap(exported.serviceName());
+    const int icons = exported.newIconCount();
+
+    // A repaint with the same reading sends nothing.
+    cpu.label->setText(QStringLiteral("37%"));
+    cpu.label->repaint();
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(exported.newIconCount(), icons);
+
+    cpu.label->setText(QStringLiteral("58%"));
+    ASSERT_TRUE(waitUntil([&] { return exported.newIconCount() == icons + 1; }));
+    EXPECT_NE(iconPixmap(exported.serviceName()), before);
+    EXPECT_EQ(exported.label(), QStringLiteral("58%"));
+
+    // Hidden items are never unregistered; they turn passive.
+    cpu.item->setVisible(false);
+    ASSERT_TRUE(waitUntil([&] { return exported.status() == QStringLiteral("Passive"); }));
+    EXPECT_EQ(property(exported.serviceName(), QStringLiteral("Status")).toString(),
+              QStringLiteral("Passive"));
+    EXPECT_TRUE(watcher.registered().contains(exported.serviceName()));
+    cpu.item->setVisible(true);
+    ASSERT_TRUE(waitUntil([&] { return exported.status() == QStringLiteral("Active"); }));
+}
+
+TEST_F(TrayStatusBarTest, ActivateOpensAndClosesThePopoverWhereTheHostSays) {
+    ASSERT_TRUE(watcher.join());
+    TrayStatusBar bar(QDBusConnection::sessionBus());
+    const Reading cpu = addReading(bar, QStringLiteral("37%"), QStringLiteral("cpu"));
+    Popover popover;
+    auto content = std::make_unique<QLabel>(QStringLiteral("detail"));
+    content->setFixedSize(200, 120);
+    popover.setContent(std::move(content));
+    cpu.item->button()->setAction([&](StatusBarButton&) {
+        if (popover.isShown())
+            popover.performClose();
+        else
+            popover.show(QRectF(cpu.label->rect()), cpu.label, RectEdge::MinY);
+    });
+    ASSERT_TRUE(waitUntil([&] { return watcher.registered().size() == 1; }));
+    const QString service = serviceOf(cpu.item);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+
+    activate(service, screen.center().x(), screen.center().y());
+    ASSERT_TRUE(waitUntil([&] { return popover.isShown(); }));
+    const QRect shown = popover.window()->geometry();
+    EXPECT_NEAR(shown.center().x(), screen.center().x(), 25);
+    EXPECT_GT(shown.top(), screen.center().y());
+    EXPECT_LT(shown.top(), screen.center().y() + 40);
+
+    activate(service, screen.center().x(), screen.center().y());
+    ASSERT_TRUE(waitUntil([&] { return !popover.isShown(); }));
+
+    // A host that gives no place: below the top right corner of the primary screen.
+    activate(service, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return popover.isShown(); }));
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(popover.window()->geometry().right(), available.right());
+    EXPECT_GT(popover.window()->geometry().right(), available.right() - 80);
+    EXPECT_LT(popover.window()->geometry().top(), available.top() + 40);
+
+    // A point at the bottom edge (a panel at the bottom) keeps the popover on screen.
+    popover.performClose();
+    activate(service, screen.right() - 1, screen.bottom() - 1);
+    ASSERT_TRUE(waitUntil([&] { return popover.isShown(); }));
+    EXPECT_TRUE(screen.contains(popover.window()->geometry()));
+}
+
+TEST_F(TrayStatusBarTest, SecondaryClicksRunTheSecondaryAction) {
+    ASSERT_TRUE(watcher.join());
+    TrayStatusBar bar(QDBusConnection::sessionBus());
+    const Reading cpu = addReading(bar, QStringLiteral("37%"), QStringLiteral("cpu"));
+    int clicks = 0, settings = 0;
+    cpu.item->button()->setAction([&](StatusBarButton&) { ++clicks; });
+    bar.setSecondaryAction([&] { ++settings; });
+    ASSERT_TRUE(waitUntil([&] { return watcher.registered().size() == 1; }));
+
+    for (const char* method : {"SecondaryActivate", "ContextMenu"})
+        callItem(serviceOf(cpu.item), QStringLiteral("org.kde.StatusNotifierItem"),
+                 QString::fromLatin1(method), {10, 10});
+    EXPECT_TRUE(waitUntil([&] { return settings == 2; }));
+    EXPECT_EQ(clicks, 0);
+}
+
+TEST_F(TrayStatusBarTest, TheWatcherLeavingAndReturningLosesNothing) {
+    ASSERT_TRUE(watcher.join());
+    TrayStatusBar bar(QDBusConnection::sessionBus());
+    const Reading cpu = addReading(bar, QStringLiteral("37%"), QStringLiteral("cpu"));
+    const Reading ram = addReading(bar, QStringLiteral("70%"), QStringLiteral("ram"));
+    ram.item->setVisible(false);
+    ASSERT_TRUE(waitUntil([&] { return watcher.registered().size() == 2; }));
+
+    watcher.leave();
+    ASSERT_TRUE(waitUntil([&] { return !bar.isInTray(); }));
+    EXPECT_FALSE(bar.ownBar().isOffScreen());
+    EXPECT_TRUE(bar.ownBar().window()->isVisible());
+    EXPECT_TRUE(cpu.item->frame().has_value());
+    EXPECT_FALSE(ram.item->frame().has_value());
+    EXPECT_EQ(cpu.item->button()->subviews(), std::vector<QWidget*>{cpu.label});
+
+    // Back again: every item registers anew, hidden ones as passive.
+    cpu.label->setText(QStringLiteral("12%"));
+    ASSERT_TRUE(watcher.join());
+    ASSERT_TRUE(waitUntil([&] { return watcher.registered().size() == 2; }));
+    EXPECT_TRUE(bar.isInTray());
+    EXPECT_EQ(property(serviceOf(cpu.item), QStringLiteral("XAyatanaLabel")).toString(),
+              QStringLiteral("12%"));
+    EXPECT_EQ(property(serviceOf(ram.item), QStringLiteral("Status")).toString(),
+              QStringLiteral("Passive"));
+    EXPECT_EQ(cpu.item->button()->subviews(), std::vector<QWidget*>{cpu.label});
+}
+
+TEST_F(TrayStatusBarTest, ItemsMoveToATrayThatComesLaterOnlyOnceItHasAHost) {
+    TrayStatusBar bar(QDBusConnection::sessionBus());
+    addReading(bar, QStringLiteral("37%"), QStringLiteral("cpu"));
+    watcher.setHostRegistered(false);
+    ASSERT_TRUE(watcher.join());
+    waitUntil([] { return false; }, 200);
+    EXPECT_FALSE(bar.isInTray());
+
+    watcher.announceHost();
+    ASSERT_TRUE(waitUntil([&] { return watcher.registered().size() == 1; }));
+    EXPECT_TRUE(bar.isInTray());
+}
+
+TEST_F(TrayStatusBarTest, AWatcherThatRefusesAnItemSendsEveryItemBackToTheOwnBar) {
+    watcher.setRefusing(true);
+    ASSERT_TRUE(watcher.join());
+    TrayStatusBar bar(QDBusConnection::sessionBus());
+    const Reading cpu = addReading(bar, QStringLiteral("37%"), QStringLiteral("cpu"));
+    ASSERT_TRUE(waitUntil([&] { return bar.ownBar().window()->isVisible() && !bar.isInTray(); }));
+    EXPECT_FALSE(bar.ownBar().isOffScreen());
+    EXPECT_TRUE(cpu.item->frame().has_value());
+}
