@@ -3,6 +3,8 @@
 
 VELTO_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev libssl-dev fonts-dejavu-core"
 VELTO_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev dbus xvfb xauth clang libclang-rt-14-dev"
+# A real tray host for the end-to-end run; that run is skipped without them.
+VELTO_TRAY_HOST_PACKAGES="xfce4-panel xdotool x11-utils"
 
 velto_install_packages() {
     local missing=()

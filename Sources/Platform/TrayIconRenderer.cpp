@@ -106,14 +106,12 @@ QImage squared(const QImage& image, int size) {
 }
 
 TrayPixmapList pixmaps(QWidget& view) {
-    TrayPixmapList list;
     std::vector<QImage> drawnImages;
-    for (const int height : kHeights) {
+    for (const int height : kHeights)
         drawnImages.push_back(drawn(view, height));
-        list.append(TrayPixmap::fromImage(drawnImages.back()));
-    }
     const QStringList figureTexts = TrayLabel::figures(texts(view));
     const QColor color = textColor(view);
+    TrayPixmapList list;
     for (std::size_t i = 0; i < kHeights.size(); ++i) {
         const int size = kHeights[i];
         // A drawn image that is square already, like the gear, stays as drawn.
@@ -123,6 +121,10 @@ TrayPixmapList pixmaps(QWidget& view) {
                                               ? squared(drawnImages[i], size)
                                               : figures(figureTexts, size, color)));
     }
+    for (const QImage& image : drawnImages)
+        list.append(TrayPixmap::fromImage(image));
+    if (!figureTexts.isEmpty())
+        list.append(TrayPixmap::fromImage(figures(figureTexts, kLargeSquare, color)));
     return list;
 }
 

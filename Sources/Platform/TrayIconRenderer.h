@@ -22,6 +22,8 @@ namespace TrayIconRenderer {
 
 /// The icon heights hosts ask for.
 inline constexpr std::array<int, 4> kHeights{16, 22, 24, 32};
+/// The side of the largest square image.
+inline constexpr int kLargeSquare = 64;
 
 /// The texts of the labels shown inside @p view, top to bottom, then left to right.
 QStringList texts(const QWidget& view);
@@ -35,7 +37,13 @@ QImage figures(const QStringList& figures, int size, const QColor& color);
 /// @p image scaled to fit a square of @p size pixels, centred.
 QImage squared(const QImage& image, int size);
 
-/// Every image the item offers, as drawn first, then the square ones.
+/**
+ * Every image the item offers: the square ones at each height first, then the
+ * button as drawn at each height, then, where there are figures, one large
+ * square (kLargeSquare). Hosts that take the image nearest their size find a
+ * square there; hosts that take the largest (Xfce's status tray) find the
+ * large square rather than a wide reading they would shrink to a few pixels.
+ */
 TrayPixmapList pixmaps(QWidget& view);
 
 } // namespace TrayIconRenderer

@@ -141,23 +141,27 @@ TEST_F(TrayStatusBarTest, ItemsRegisterAndCarryTheirReading) {
     EXPECT_EQ(property(serviceOf(gear), QStringLiteral("Category")).toString(),
               QStringLiteral("SystemServices"));
 
-    // As drawn at each height hosts use, then square ones with the figure alone.
+    // Square ones with the figure alone, then as drawn at each height hosts
+    // use, then one large square for hosts that take the largest image.
     const TrayPixmapList pixmaps = iconPixmap(service);
-    ASSERT_EQ(pixmaps.size(), 8);
+    ASSERT_EQ(pixmaps.size(), 9);
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(pixmaps[i].height, (std::array{16, 22, 24, 32})[i]);
-        EXPECT_GT(pixmaps[i].width, pixmaps[i].height);
-        EXPECT_EQ(pixmaps[i + 4].width, pixmaps[i + 4].height);
+        const int height = (std::array{16, 22, 24, 32})[i];
+        EXPECT_EQ(pixmaps[i].width, height);
+        EXPECT_EQ(pixmaps[i].height, height);
+        EXPECT_EQ(pixmaps[i + 4].height, height);
+        EXPECT_GT(pixmaps[i + 4].width, height);
     }
+    EXPECT_EQ(pixmaps[8].width, 64);
     for (const TrayPixmap& pixmap : pixmaps)
         EXPECT_FALSE(pixmap.toImage().isNull());
-    const QImage drawn = pixmaps[1].toImage();
+    const QImage drawn = pixmaps[5].toImage();
     EXPECT_TRUE(std::any_of(reinterpret_cast<const QRgb*>(drawn.constBits()),
                             reinterpret_cast<const QRgb*>(drawn.constBits()) +
                                 drawn.width() * drawn.height(),
                             [](QRgb pixel) { return qAlpha(pixel) > 0; }));
     drawn.save(test::renderPath(QStringLiteral("tray-cpu-22.png")));
-    pixmaps[5].toImage().save(test::renderPath(QStringLiteral("tray-cpu-square-22.png")));
+    pixmaps[1].toImage().save(test::renderPath(QStringLiteral("tray-cpu-square-22.png")));
     // The gear is square already, so it has nothing to add beside its drawings.
     EXPECT_EQ(iconPixmap(serviceOf(gear)).size(), 4);
 }
