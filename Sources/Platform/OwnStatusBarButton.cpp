@@ -168,7 +168,14 @@ void OwnStatusBarButton::mouseReleaseEvent(QMouseEvent* event) {
     update();
     event->accept();
     if (rect().contains(event->position().toPoint()))
-        performClick();
+        clickAt(event->position());
+}
+
+void OwnStatusBarButton::clickAt(const QPointF& location) {
+    // The action may read where it was clicked, and only while it runs.
+    m_clickLocation = location;
+    performClick();
+    m_clickLocation.reset();
 }
 
 } // namespace velto::platform

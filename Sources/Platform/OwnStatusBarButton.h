@@ -28,6 +28,9 @@ public:
     QWidget* view() override { return this; }
     std::optional<StatusItemWindow> itemWindow() const override;
     void performClick() override;
+    std::optional<QPointF> clickLocation() const override { return m_clickLocation; }
+    /// Runs the action as a click at @p location (view coordinates) would.
+    void clickAt(const QPointF& location);
 
     /// Width the title or image needs, for a variable-length item; with
     /// subviews, the right edge of the rightmost one.
@@ -49,6 +52,7 @@ private:
     QPixmap m_image;
     std::vector<QPointer<QWidget>> m_subviews;
     std::optional<QRectF> m_screenFrame;
+    std::optional<QPointF> m_clickLocation;
     std::function<void()> m_contentChanged;
     bool m_pressed = false;
 };

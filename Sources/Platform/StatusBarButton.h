@@ -3,6 +3,7 @@
 #include "Platform/Screen.h"
 
 #include <QPixmap>
+#include <QPointF>
 #include <QRectF>
 #include <QString>
 #include <functional>
@@ -57,6 +58,12 @@ public:
 
     /// Runs the action as a click would.
     virtual void performClick() = 0;
+
+    /// Where the click that the action is handling happened, in the view's
+    /// coordinates (y down from its top edge): the application's current event.
+    /// Absent outside an action, for performClick(), and on back ends that do
+    /// not know where their button was clicked.
+    virtual std::optional<QPointF> clickLocation() const { return std::nullopt; }
 
 protected:
     StatusBarButton() = default;

@@ -1,5 +1,7 @@
 #include "StatusBarController.h"
 
+#include "DisplayEnvironment.h"
+#include "MenuBarFit/MenuBarFit.h"
 #include "PassthroughHostingView.h"
 #include "PopoverContent.h"
 #include "PopoverShower.h"
@@ -15,7 +17,6 @@
 #include <Platform/StatusBar.h>
 #include <Platform/StatusBarButton.h>
 #include <Platform/StatusItem.h>
-#include <QCursor>
 #include <QLabel>
 #include <QPointer>
 #include <algorithm>
@@ -28,11 +29,16 @@ namespace {
 
 const QString kGearTitle = QStringLiteral("\u2699");
 
-// Space before the first and after the last reading in the combined item, and
-// between two neighbours; half a gap on either side of a reading is its own
-// when a click is matched.
-constexpr double kEdgePadding = 2.0;
-constexpr double kSlotGap = 3.0;
+// Half a gap on either side of a reading in the combined item is its own when
+// a click is matched, so a click between two readings opens the nearer one.
+constexpr double kClickWidening = MenuBarFit::slotGap / 2;
+
+// NSPointInRect's rule: the left and top edges belong to the rectangle, the
+// right and bottom ones to its neighbours.
+bool holds(const QRectF& rect, const QPointF& point) {
+    return point.x() >= rect.left() && point.x() < rect.right() && point.y() >= rect.top() &&
+           point.y() < rect.bottom();
+}
 
 double wholePoints(double width) {
     return std::ceil(width);
@@ -70,8 +76,17 @@ StatusBarController::StatusBarController(SettingsStore& settings, PluginLoader& 
                                          UpdateControls* updateControls,
                                          platform::StatusBar& statusBar,
                                          PopoverShower& popoverShower)
-    : m_lifecycle(settings), m_settings(settings), m_loader(loader),
-      m_updateControls(updateControls), m_statusBar(statusBar), m_popoverShower(popoverShower) {}
+    : StatusBarController(settings, loader, updateControls, statusBar, popoverShower,
+                          std::make_unique<QtDisplayEnvironment>(&statusBar)) {}
+
+StatusBarController::StatusBarController(SettingsStore& settings, PluginLoader& loader,
+                                         UpdateControls* updateControls,
+                                         platform::StatusBar& statusBar,
+                                         PopoverShower& popoverShower,
+                                         std::unique_ptr<DisplayEnvironment> environment)
+    : m_environment(std::move(environment)), m_lifecycle(settings), m_settings(settings),
+      m_loader(loader), m_updateControls(updateControls), m_statusBar(statusBar),
+      m_popoverShower(popoverShower) {}
 
 StatusBarController::~StatusBarController() = default;
 
@@ -100,6 +115,8 @@ void StatusBarController::present(const WidgetList& widgets) {
         slot->popover = std::make_unique<platform::Popover>();
 
         PassthroughHostingView* hosting = slot->hosting.get();
+        // Tray hosts show this as the item's name.
+        hosting->setToolTip(widget->displayName());
         const std::weak_ptr<Slot> weakSlot = slot;
         const QPointer<PassthroughHostingView> weakHosting(hosting);
         hosting->setOnLayout([self, weakSlot, weakHosting] {
@@ -214,8 +231,8 @@ void StatusBarController::relayout() {
     }
 }
 
-// The packing rule of the combined item, kept here until the compact mode
-// rules get a unit of their own: readings left to right, then the gear glyph.
+// The combined branch: readings left to right, the gear glyph always last.
+// Disabled widgets take no room; their views are hidden already.
 void StatusBarController::relayoutCombined(const std::vector<Slot*>& enabled, double thickness) {
     if (m_settingsItem)
         setVisibleIfChanged(*m_settingsItem, false);
@@ -226,18 +243,21 @@ void StatusBarController::relayoutCombined(const std::vector<Slot*>& enabled, do
     if (m_combinedItem)
         setVisibleIfChanged(*m_combinedItem, true);
 
-    // The gear always takes the last place; without a gear view it counts as 0 wide.
-    double x = kEdgePadding;
-    for (Slot* slot : enabled) {
-        setFrameIfChanged(*slot->hosting, QRectF(x, 0, slot->contentWidth, thickness));
-        x += slot->contentWidth + kSlotGap;
-    }
+    std::vector<double> widths;
+    widths.reserve(enabled.size() + 1);
+    for (const Slot* slot : enabled)
+        widths.push_back(slot->contentWidth);
     const double gearWidth = m_gearHosting ? wholePoints(m_gearHosting->fittingSize().width()) : 0;
-    if (m_gearHosting)
-        setFrameIfChanged(*m_gearHosting, QRectF(x, 0, gearWidth, thickness));
-    const double total = x + gearWidth + kEdgePadding;
+    widths.push_back(gearWidth);
+    const MenuBarFit::Layout layout = MenuBarFit::layout(widths);
+
+    for (std::size_t i = 0; i < enabled.size(); ++i)
+        setFrameIfChanged(*enabled[i]->hosting,
+                          QRectF(layout.offsets[i], 0, enabled[i]->contentWidth, thickness));
+    if (m_gearHosting && !layout.offsets.empty())
+        setFrameIfChanged(*m_gearHosting, QRectF(layout.offsets.back(), 0, gearWidth, thickness));
     if (m_combinedItem)
-        setLengthIfChanged(*m_combinedItem, total);
+        setLengthIfChanged(*m_combinedItem, layout.total);
 }
 
 void StatusBarController::applyEnabledState() {
@@ -287,16 +307,132 @@ void StatusBarController::setCombined(bool on) {
     relayout();
 }
 
-void StatusBarController::startVisibilityMonitor() {}
-
-// The own bar hands the click over without its position; the pointer is
-// still where the press happened.
-void StatusBarController::combinedClicked(platform::StatusBarButton& button) {
-    QWidget* view = button.view();
-    if (!view)
+void StatusBarController::startVisibilityMonitor() {
+    if (m_monitorStarted || !m_environment)
         return;
-    const QPointF point = view->mapFromGlobal(QCursor::pos());
-    if (m_gearHosting && m_gearHosting->frame().contains(point)) {
+    m_monitorStarted = true;
+    const QPointer<StatusBarController> self(this);
+    m_environment->startRepeating(kCheckInterval, [self] {
+        if (self)
+            self->checkVisibility();
+    });
+    DisplayEnvironment::Observers observers;
+    observers.displaysChanged = [self] {
+        if (self)
+            self->displaysChanged();
+    };
+    observers.screensDidSleep = [self] {
+        if (self)
+            self->m_screensAsleep = true;
+    };
+    observers.screensDidWake = [self] {
+        if (!self)
+            return;
+        self->m_screensAsleep = false;
+        self->displaysChanged();
+    };
+    m_environment->observe(std::move(observers));
+}
+
+bool StatusBarController::autoCollapseAllowed() const {
+    std::vector<bool> builtIn;
+    for (const DisplayDescription& screen : m_environment->screens())
+        if (screen.displayNumber)
+            builtIn.push_back(screen.isBuiltIn);
+    return MenuBarFit::autoCollapseAllowed(builtIn);
+}
+
+void StatusBarController::checkVisibility() {
+    if (!autoCollapseAllowed() || m_screensAsleep ||
+        !m_displaySettle.isSettled(m_environment->now()) || m_autoCombined ||
+        m_settings.compactMenuBar())
+        return;
+    // Where the tray host owns the geometry, frames say nothing about hidden items.
+    if (!m_statusBar.reportsItemFrames())
+        return;
+
+    std::vector<platform::StatusItem*> candidates;
+    if (m_settingsItem)
+        candidates.push_back(m_settingsItem);
+    for (const QString& id : m_slotOrder) {
+        const auto found = m_slots.find(id);
+        if (found != m_slots.end() && found->second->item)
+            candidates.push_back(found->second->item);
+    }
+    bool anyVerdict = false;
+    bool anyHidden = false;
+    for (platform::StatusItem* item : candidates) {
+        if (const std::optional<bool> hidden = hiddenVerdict(*item)) {
+            anyVerdict = true;
+            anyHidden = anyHidden || *hidden;
+        }
+    }
+    if (!anyVerdict)
+        return;
+    if (!m_hiddenDebounce.record(anyHidden))
+        return;
+    m_autoCombined = true;
+    applyCombinedState();
+}
+
+std::optional<bool> StatusBarController::hiddenVerdict(platform::StatusItem& item) const {
+    // Items the host hides itself, such as those of disabled widgets, do not count.
+    if (!item.isVisible())
+        return std::nullopt;
+    const platform::StatusBarButton* button = item.button();
+    const std::optional<platform::StatusItemWindow> window =
+        button ? button->itemWindow() : std::nullopt;
+    if (!window)
+        return true;
+    const std::optional<DisplayDescription> screen =
+        window->screen ? m_environment->describe(*window->screen) : m_environment->mainScreen();
+    if (!screen)
+        return true;
+    // A menu bar that takes no room (hidden, or shown only on demand) tells nothing.
+    const double menuBarRoom = (screen->frame.y() + screen->frame.height()) -
+                               (screen->visibleFrame.y() + screen->visibleFrame.height());
+    if (menuBarRoom < 1.0)
+        return std::nullopt;
+    const QRectF usable = MenuBarFit::usableArea(screen->frame, screen->rightOfNotch);
+    return MenuBarFit::isHidden(window->frame, window->screen.has_value(), usable);
+}
+
+void StatusBarController::displaysChanged() {
+    m_displaySettle.noteChange(m_environment->now());
+    m_hiddenDebounce.reset();
+    if (m_revertWork) {
+        m_environment->cancel(*m_revertWork);
+        m_revertWork.reset();
+    }
+    if (!m_autoCombined)
+        return;
+    const QPointer<StatusBarController> self(this);
+    m_revertWork = m_environment->schedule(kQuietPeriod + kRevertMargin, [self] {
+        if (self)
+            self->revert();
+    });
+}
+
+void StatusBarController::revert() {
+    m_revertWork.reset();
+    if (!m_displaySettle.isSettled(m_environment->now()))
+        return;
+    m_autoCombined = false;
+    applyCombinedState();
+}
+
+// The click's place in the button decides: the gear glyph opens the settings,
+// anywhere else the nearest reading's popover, and past the readings the last one.
+void StatusBarController::combinedClicked(platform::StatusBarButton& button) {
+    const std::optional<QPointF> location = button.clickLocation();
+    // A tray host owns the item's geometry and tells only where the pointer
+    // was on the screen, which says nothing about the place inside the item:
+    // the last reading's popover opens, as for a click past every reading.
+    const bool hostOwnsGeometry = !m_statusBar.reportsItemFrames();
+    if (!location && !hostOwnsGeometry)
+        return;
+    const QPointF point = location.value_or(QPointF(-1, -1));
+    if (location && m_gearHosting && holds(m_gearHosting->frame(), point)) {
         openSettings();
         return;
     }
@@ -305,9 +441,7 @@ void StatusBarController::combinedClicked(platform::StatusBarButton& button) {
         return;
     Slot* target = enabled.back();
     for (Slot* slot : enabled) {
-        const QRectF frame = slot->hosting->frame();
-        if (point.x() >= frame.left() - kSlotGap / 2 && point.x() <= frame.right() + kSlotGap / 2 &&
-            point.y() >= frame.top() && point.y() <= frame.bottom()) {
+        if (holds(slot->hosting->frame().adjusted(-kClickWidening, 0, kClickWidening, 0), point)) {
             target = slot;
             break;
         }

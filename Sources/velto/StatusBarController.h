@@ -1,12 +1,16 @@
 #pragma once
 
+#include "MenuBarFit/DisplaySettle.h"
+#include "MenuBarFit/HiddenDebounce.h"
 #include "WidgetLifecycle.h"
 
 #include <QObject>
 #include <QString>
 #include <VeltoPluginKit/VeltoWidget.h>
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace velto {
@@ -18,6 +22,7 @@ class StatusBarButton;
 class StatusItem;
 } // namespace platform
 
+class DisplayEnvironment;
 class PassthroughHostingView;
 class PluginLoader;
 class PopoverShower;
@@ -30,9 +35,11 @@ class UpdateControls;
  * Everything velto shows in the status bar. Each presented widget gets a slot:
  * its reading in a hosting view, a popover with its detail view and, outside
  * compact mode, a status item of its own. One gear item opens the settings
- * window, which the controller owns. Items are hidden, never removed; frames
- * and lengths are assigned only when they differ, which ends the cycle
- * between a layout pass and the relayout it causes.
+ * window, which the controller owns. In compact mode (the setting, or the
+ * automatic switch when items are seen hidden on built-in displays only) the
+ * readings and a gear glyph share one combined item. Items are hidden, never
+ * removed; frames and lengths are assigned only when they differ, which ends
+ * the cycle between a layout pass and the relayout it causes.
  *
  * One instance lives for the whole process. Main thread only.
  */
@@ -59,6 +66,11 @@ public:
     StatusBarController(SettingsStore& settings, PluginLoader& loader,
                         UpdateControls* updateControls, platform::StatusBar& statusBar,
                         PopoverShower& popoverShower);
+    /// The same with the clock, timers and screens of @p environment.
+    StatusBarController(SettingsStore& settings, PluginLoader& loader,
+                        UpdateControls* updateControls, platform::StatusBar& statusBar,
+                        PopoverShower& popoverShower,
+                        std::unique_ptr<DisplayEnvironment> environment);
     ~StatusBarController() override;
 
     /**
@@ -82,9 +94,14 @@ public:
     void applyCombinedState();
     /// Moves every reading into the combined item (on) or back into its own item (off).
     void setCombined(bool on);
-    /// Watches whether items are hidden for lack of room. On the own bar every
-    /// item has room, so nothing is watched yet.
+    /// Starts the visibility checks every 3 seconds and follows display
+    /// changes, sleep and wake; once, with the first widgets.
     void startVisibilityMonitor();
+
+    /// The display settle time and its revert margin, and the check interval (seconds).
+    static constexpr double kQuietPeriod = 4.0;
+    static constexpr double kRevertMargin = 0.5;
+    static constexpr double kCheckInterval = 3.0;
 
     // What the bar shows, for tests and measurements.
     const Slot* slot(const QString& widgetID) const;
@@ -92,6 +109,10 @@ public:
     platform::StatusItem* settingsItem() const { return m_settingsItem; }
     platform::StatusItem* combinedItem() const { return m_combinedItem; }
     bool isCombined() const { return m_isCombined; }
+    /// True while compact mode is on because items were seen hidden.
+    bool isAutoCombined() const { return m_autoCombined; }
+    /// The gear glyph of the combined item; null until compact mode is first on.
+    const PassthroughHostingView* gearHosting() const { return m_gearHosting.get(); }
     /// Null until the first open.
     SettingsWindow* settingsWindow() const { return m_settingsWindow.get(); }
     const WidgetLifecycleTracker& lifecycle() const { return m_lifecycle; }
@@ -104,6 +125,12 @@ private:
     void relayout();
     void relayoutCombined(const std::vector<Slot*>& enabled, double thickness);
     void combinedClicked(platform::StatusBarButton& button);
+    bool autoCollapseAllowed() const;
+    void checkVisibility();
+    /// hidden, shown, or no verdict for one candidate item.
+    std::optional<bool> hiddenVerdict(platform::StatusItem& item) const;
+    void displaysChanged();
+    void revert();
     std::unique_ptr<SettingsView> makeSettingsView();
     void widthChanged(Slot& slot);
 
@@ -114,6 +141,12 @@ private:
     std::unique_ptr<PassthroughHostingView> m_gearHosting;
     bool m_autoCombined = false;
     bool m_isCombined = false;
+    std::unique_ptr<DisplayEnvironment> m_environment;
+    bool m_monitorStarted = false;
+    HiddenDebounce m_hiddenDebounce;
+    bool m_screensAsleep = false;
+    DisplaySettle m_displaySettle{kQuietPeriod};
+    std::optional<std::uint64_t> m_revertWork;
     WidgetLifecycleTracker m_lifecycle;
     platform::StatusItem* m_settingsItem = nullptr;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
