@@ -17,13 +17,18 @@ namespace {
 
 const QString kAppTitle = QStringLiteral("velto");
 
-// The name a reading goes by: the first tool tip set inside the button.
-QString nameShownIn(const QWidget& button) {
-    for (const QWidget* child : button.findChildren<QWidget*>()) {
-        if (!child->toolTip().isEmpty())
-            return child->toolTip();
+// The name an item goes by: the tool tip of its one reading. The gear, and
+// the combined item with several readings, go by the application's name.
+QString nameShownIn(const OwnStatusBarButton& button) {
+    QString name;
+    int readings = 0;
+    for (const QWidget* subview : button.subviews()) {
+        if (!subview || subview->isHidden() || subview->toolTip().isEmpty())
+            continue;
+        name = subview->toolTip();
+        ++readings;
     }
-    return {};
+    return readings == 1 ? name : QString();
 }
 
 } // namespace

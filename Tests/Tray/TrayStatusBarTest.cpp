@@ -1,5 +1,10 @@
 #include "FakeTrayWatcher.h"
+#include "PluginLoader.h"
+#include "PopoverShower.h"
+#include "SettingsStore.h"
+#include "StatusBarController.h"
 
+#include <MenuBar/MenuBarGauges.h>
 #include <Platform/OwnStatusBar.h>
 #include <Platform/OwnStatusBarButton.h>
 #include <Platform/OwnStatusItem.h>
@@ -9,6 +14,7 @@
 #include <Platform/StatusNotifierTypes.h>
 #include <Platform/TrayStatusBar.h>
 #include <Platform/TrayStatusItem.h>
+#include <Platform/UserDefaults.h>
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -304,4 +310,48 @@ TEST_F(TrayStatusBarTest, AWatcherThatRefusesAnItemSendsEveryItemBackToTheOwnBar
     ASSERT_TRUE(waitUntil([&] { return bar.ownBar().window()->isVisible() && !bar.isInTray(); }));
     EXPECT_FALSE(bar.ownBar().isOffScreen());
     EXPECT_TRUE(cpu.item->frame().has_value());
+}
+
+// The controller on this back end: names in the tray, and compact mode as
+// one item whose clicks, without a place inside the item, open the last reading.
+TEST_F(TrayStatusBarTest, TheCombinedItemIsOneTrayItemAndActivateOpensTheLastReading) {
+    ASSERT_TRUE(watcher.join());
+    platform::UserDefaults defaults{QStringLiteral("org.velto.tray-compact")};
+    SettingsStore settings{defaults};
+    PluginLoader loader{defaults};
+    TrayStatusBar bar(QDBusConnection::sessionBus());
+    PopoverShower shower;
+    StatusBarController controller{settings, loader, nullptr, bar, shower};
+    controller.present({test::gauge("cpu", 38, "37%"), test::gauge("ram", 50, "61%")});
+    ASSERT_TRUE(waitUntil([&] { return watcher.registered().size() == 3; }));
+    const QString cpuService = serviceOf(controller.slot(QStringLiteral("cpu"))->item);
+    EXPECT_EQ(property(cpuService, QStringLiteral("Title")).toString(), QStringLiteral("CPU"));
+
+    settings.setCompactMenuBar(true);
+    controller.applyEnabledState();
+    ASSERT_TRUE(waitUntil([&] { return watcher.registered().size() == 4; }));
+    const QString combined = serviceOf(controller.combinedItem());
+    ASSERT_TRUE(waitUntil([&] {
+        return property(cpuService, QStringLiteral("Status")).toString() ==
+                   QStringLiteral("Passive") &&
+               property(combined, QStringLiteral("Status")).toString() == QStringLiteral("Active");
+    }));
+    EXPECT_EQ(property(combined, QStringLiteral("Id")).toString(), QStringLiteral("velto.compact"));
+    EXPECT_EQ(property(combined, QStringLiteral("Title")).toString(), QStringLiteral("velto"));
+    // Both readings and the gear, in the layout's order.
+    const QString label = property(combined, QStringLiteral("XAyatanaLabel")).toString();
+    EXPECT_LT(label.indexOf(QStringLiteral("37%")), label.indexOf(QStringLiteral("61%")));
+    const TrayPixmapList pixmaps = iconPixmap(combined);
+    ASSERT_FALSE(pixmaps.isEmpty());
+    const auto widest = std::max_element(
+        pixmaps.begin(), pixmaps.end(),
+        [](const TrayPixmap& a, const TrayPixmap& b) { return a.width < b.width; });
+    EXPECT_GE(widest->width, int(controller.combinedItem()->length()));
+
+    const platform::Popover& ram = *controller.slot(QStringLiteral("ram"))->popover;
+    activate(combined, 300, 10);
+    ASSERT_TRUE(waitUntil([&] { return ram.isShown(); }));
+    EXPECT_FALSE(controller.slot(QStringLiteral("cpu"))->popover->isShown());
+    activate(combined, 300, 10);
+    EXPECT_TRUE(waitUntil([&] { return !ram.isShown(); }));
 }
