@@ -1,5 +1,7 @@
 #include "NetworkCore/NetlinkLinkStats.h"
 
+#include "NetworkCore/NetlinkDump.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -30,18 +32,32 @@ private:
     int m_fd;
 };
 
-template <typename T> T readAt(std::span<const std::byte> buffer, std::size_t offset) {
-    T value;
-    std::memcpy(&value, buffer.data() + offset, sizeof value);
-    return value;
-}
-
 } // namespace
+
+std::optional<LinkStats64> parseMessage(std::span<const std::byte> message) {
+    if (message.size() < NLMSG_HDRLEN + sizeof(if_stats_msg) ||
+        NetlinkDump::readAt<nlmsghdr>(message, 0).nlmsg_type != RTM_NEWSTATS) {
+        return std::nullopt;
+    }
+    const auto header = NetlinkDump::readAt<if_stats_msg>(message, NLMSG_HDRLEN);
+    std::optional<LinkStats64> entry;
+    NetlinkDump::forEachAttribute(
+        message, sizeof(if_stats_msg), [&](std::uint16_t type, std::span<const std::byte> value) {
+            if (type == IFLA_STATS_LINK_64 &&
+                value.size() >= offsetof(rtnl_link_stats64, tx_bytes) + sizeof(__u64)) {
+                rtnl_link_stats64 stats{};
+                std::memcpy(&stats, value.data(), std::min(sizeof stats, value.size()));
+                entry =
+                    LinkStats64{static_cast<int>(header.ifindex), stats.rx_bytes, stats.tx_bytes};
+            }
+        });
+    return entry;
+}
 
 bool appendDumpBuffer(std::span<const std::byte> buffer, LinkStats64Table& table, bool& failed) {
     std::size_t offset = 0;
     while (buffer.size() - offset >= sizeof(nlmsghdr)) {
-        const auto header = readAt<nlmsghdr>(buffer, offset);
+        const auto header = NetlinkDump::readAt<nlmsghdr>(buffer, offset);
         if (header.nlmsg_len < sizeof(nlmsghdr) || header.nlmsg_len > buffer.size() - offset) {
             failed = true;
             return false;
@@ -53,29 +69,11 @@ bool appendDumpBuffer(std::span<const std::byte> buffer, LinkStats64Table& table
             failed = true;
             return false;
         }
-        const std::size_t payload = offset + NLMSG_HDRLEN;
-        const std::size_t end = offset + header.nlmsg_len;
-        if (header.nlmsg_type == RTM_NEWSTATS && end - payload >= sizeof(if_stats_msg)) {
-            const auto message = readAt<if_stats_msg>(buffer, payload);
-            std::size_t attribute = payload + NLMSG_ALIGN(sizeof(if_stats_msg));
-            while (attribute + sizeof(rtattr) <= end) {
-                const auto rta = readAt<rtattr>(buffer, attribute);
-                if (rta.rta_len < sizeof(rtattr) || rta.rta_len > end - attribute) {
-                    break;
-                }
-                if (rta.rta_type == IFLA_STATS_LINK_64 &&
-                    rta.rta_len >=
-                        RTA_LENGTH(offsetof(rtnl_link_stats64, tx_bytes) + sizeof(__u64))) {
-                    rtnl_link_stats64 stats{};
-                    std::memcpy(&stats, buffer.data() + attribute + RTA_LENGTH(0),
-                                std::min<std::size_t>(sizeof stats, rta.rta_len - RTA_LENGTH(0)));
-                    table.push_back(
-                        {static_cast<int>(message.ifindex), stats.rx_bytes, stats.tx_bytes});
-                }
-                attribute += RTA_ALIGN(rta.rta_len);
-            }
+        if (const std::optional<LinkStats64> entry =
+                parseMessage(buffer.subspan(offset, header.nlmsg_len))) {
+            table.push_back(*entry);
         }
-        offset += NLMSG_ALIGN(header.nlmsg_len);
+        offset = std::min(buffer.size(), offset + NLMSG_ALIGN(header.nlmsg_len));
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #include "NetworkCore/LinkStats64.h"
 
 #include <cstddef>
+#include <optional>
 #include <span>
 
 namespace velto::NetlinkLinkStats {
@@ -16,5 +17,9 @@ bool read(LinkStats64Table& table);
 /// dump's end or an error message is reached, true while more buffers are due; a
 /// truncated or malformed message ends the dump and sets @p failed.
 bool appendDumpBuffer(std::span<const std::byte> buffer, LinkStats64Table& table, bool& failed);
+
+/// The counters one RTM_NEWSTATS message, netlink header included, holds; absent for
+/// another message or one without IFLA_STATS_LINK_64.
+std::optional<LinkStats64> parseMessage(std::span<const std::byte> message);
 
 } // namespace velto::NetlinkLinkStats

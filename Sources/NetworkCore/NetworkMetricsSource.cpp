@@ -1,6 +1,7 @@
 #include "NetworkCore/NetworkMetricsSource.h"
 
 #include "NetworkCore/IPAddressParser.h"
+#include "NetworkCore/NetlinkInterfaces.h"
 #include "NetworkCore/PublicIPFetcher.h"
 #include "NetworkCore/ThroughputCalculator.h"
 
@@ -16,7 +17,14 @@ NetworkMetricsSource::NetworkMetricsSource() : NetworkMetricsSource(Seams{}) {}
 
 NetworkMetricsSource::NetworkMetricsSource(Seams seams) : m_seams(std::move(seams)) {
     if (!m_seams.readState) {
-        m_seams.readState = [] { return IPAddressParser::readCurrentState(); };
+        // One routing socket for the source's life; where the kernel refuses it, the
+        // interface list, read afresh on each tick.
+        m_seams.readState = [reader = std::make_shared<NetlinkInterfaceReader>()] {
+            if (std::optional<InterfaceState> state = reader->read()) {
+                return std::move(*state);
+            }
+            return IPAddressParser::readCurrentState();
+        };
     }
     if (!m_seams.monotonicNow) {
         m_seams.monotonicNow = [] { return std::chrono::steady_clock::now(); };
