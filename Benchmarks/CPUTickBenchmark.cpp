@@ -2,18 +2,16 @@
 // /proc/stat, which the kernel fills in on every read. Prints the ratio of the medians
 // on its own line.
 #include "CPUCore/CPUMetricsSource.h"
-#include "Support/MedianReporter.h"
+#include "Support/RatioRun.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 #include <array>
 #include <benchmark/benchmark.h>
-#include <cstdio>
 #include <fcntl.h>
 #include <map>
 #include <string>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -63,33 +61,11 @@ void BM_CPUMetricsTick(benchmark::State& state) {
 }
 BENCHMARK(BM_CPUMetricsTick)->Repetitions(kRepetitions);
 
-using RecordingReporter = velto::bench::MedianReporter;
-
 } // namespace
 
 int main(int argc, char** argv) {
     // The source's timer needs the main thread's event loop to exist, not to run.
     QCoreApplication app(argc, argv);
-    // Interleaved repetitions spread a burst of load on the machine over both benchmarks
-    // instead of one; a flag on the command line still overrides it.
-    std::vector<char*> arguments(argv, argv + argc);
-    static char interleave[] = "--benchmark_enable_random_interleaving=true";
-    arguments.insert(arguments.begin() + 1, interleave);
-    int count = static_cast<int>(arguments.size());
-    benchmark::Initialize(&count, arguments.data());
-    if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) {
-        return 1;
-    }
-    RecordingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    const double bare = reporter.median(kBare);
-    const double tick = reporter.median(kTick);
-    if (bare <= 0.0 || tick <= 0.0) {
-        std::fprintf(stderr, "cpu tick / bare /proc/stat read: not measured\n");
-        return 1;
-    }
-    std::printf("cpu tick / bare /proc/stat read: %.2fx\n", tick / bare);
-    return 0;
+    return velto::bench::runAndPrintRatio(argc, argv, kTick, kBare,
+                                          "cpu tick / bare /proc/stat read");
 }

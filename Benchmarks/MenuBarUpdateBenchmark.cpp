@@ -2,13 +2,12 @@
 // redrawn — against the CPU metrics tick alone, from the same in-memory
 // /proc/stat text so that every tick really changes the reading.
 
-#include "Support/MedianReporter.h"
+#include "Support/RatioRun.h"
 
 #include <CPUCore/CPUMenuBarView.h>
 #include <CPUCore/CPUMetricsSource.h>
 #include <QApplication>
 #include <benchmark/benchmark.h>
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -63,18 +62,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    velto::bench::MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    const double tick = reporter.median(kTick);
-    const double update = reporter.median(kUpdate);
-    if (tick <= 0 || update <= 0) {
-        std::fprintf(stderr, "menu-bar update / cpu tick: not measured\n");
-        return 1;
-    }
-    std::printf("menu-bar update (tick, relayout, redraw): %.1f us; cpu tick alone: %.1f us\n",
-                update / 1000, tick / 1000);
-    std::printf("menu-bar update / cpu tick: %.2fx\n", update / tick);
-    return 0;
+    return velto::bench::runAndPrintRatio(argc, argv, kUpdate, kTick,
+                                          "menu-bar update (tick, relayout, redraw) / cpu tick");
 }

@@ -4,7 +4,7 @@
 // watcher is the tests' fake one, on a connection of its own in this process:
 // run under dbus-run-session.
 
-#include "Support/MedianReporter.h"
+#include "Support/RatioRun.h"
 
 #include <CPUCore/CPUMenuBarView.h>
 #include <CPUCore/CPUMetricsSource.h>
@@ -18,7 +18,6 @@
 #include <QDBusConnection>
 #include <QElapsedTimer>
 #include <benchmark/benchmark.h>
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -27,17 +26,20 @@ namespace {
 constexpr const char* kTick = "BM_CPUTick";
 constexpr const char* kUpdate = "BM_TrayUpdate";
 
-/// A /proc/stat whose busy share moves on every call, so each tick publishes a new value.
-velto::CPUMetricsSource::TextReader changingStat() {
-    auto step = std::make_shared<unsigned long long>(0);
-    return [step]() -> std::optional<std::string> {
-        const unsigned long long n = ++*step;
-        const unsigned long long busy = n * 100 + (n % 7) * 13;
-        const unsigned long long idle = n * 100 + (n % 5) * 29;
-        std::string line =
-            "cpu  " + std::to_string(busy) + " 0 0 " + std::to_string(idle) + " 0 0 0 0 0 0\n";
-        line += "cpu0 " + std::to_string(busy) + " 0 0 " + std::to_string(idle) + " 0 0 0 0 0 0\n";
-        return line;
+/// A /proc/stat whose busy share swings between 20% and 70% on every call, so each tick
+/// shows a new figure and the tray has a new icon to send.
+velto::CPUMetricsSource::TextReader swingingStat() {
+    struct Totals {
+        unsigned long long n = 0, busy = 0, idle = 0;
+    };
+    auto totals = std::make_shared<Totals>();
+    return [totals]() -> std::optional<std::string> {
+        const bool high = ++totals->n % 2 == 0;
+        totals->busy += high ? 70 : 20;
+        totals->idle += high ? 30 : 80;
+        const std::string fields = std::to_string(totals->busy) + " 0 0 " +
+                                   std::to_string(totals->idle) + " 0 0 0 0 0 0\n";
+        return "cpu  " + fields + "cpu0 " + fields;
     };
 }
 
@@ -53,7 +55,7 @@ template <typename Predicate> bool turnLoopUntil(Predicate predicate, int millis
 }
 
 void BM_CPUTick(benchmark::State& state) {
-    velto::CPUMetricsSource source(changingStat());
+    velto::CPUMetricsSource source(swingingStat());
     source.start(3600.0);
     for (auto _ : state) {
         source.tick();
@@ -74,7 +76,7 @@ void BM_TrayUpdate(benchmark::State& state) {
         bar.statusItem(velto::platform::StatusItem::kVariableLength);
     item->setAutosaveName(QStringLiteral("velto.widget.cpu"));
     item->setLength(44);
-    auto source = std::make_shared<velto::CPUMetricsSource>(changingStat());
+    auto source = std::make_shared<velto::CPUMetricsSource>(swingingStat());
     source->start(3600.0);
     velto::CPUMenuBarView view(source);
     view.setGeometry(2, 0, 40, static_cast<int>(bar.thickness()));
@@ -87,6 +89,9 @@ void BM_TrayUpdate(benchmark::State& state) {
         return;
     }
     const velto::platform::StatusNotifierItem& exported = *trayItem->exported();
+    // The first tick only sets the baseline of the busy share.
+    source->tick();
+    turnLoopUntil([] { return false; }, 100);
     int unchanged = 0;
     for (auto _ : state) {
         const int before = exported.newIconCount();
@@ -105,19 +110,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    velto::bench::MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    const double tick = reporter.median(kTick);
-    const double update = reporter.median(kUpdate);
-    if (tick <= 0 || update <= 0) {
-        std::fprintf(stderr, "tray update / cpu tick: not measured\n");
-        return 1;
-    }
-    std::printf("tray update (tick, redraw, pixmaps, NewIcon + XAyatanaNewLabel): %.1f us; "
-                "cpu tick alone: %.1f us\n",
-                update / 1000, tick / 1000);
-    std::printf("tray update / cpu tick: %.2fx\n", update / tick);
-    return 0;
+    return velto::bench::runAndPrintRatio(
+        argc, argv, kUpdate, kTick,
+        "tray update (tick, redraw, pixmaps, NewIcon + XAyatanaNewLabel) / cpu tick");
 }

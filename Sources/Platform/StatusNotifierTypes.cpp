@@ -9,9 +9,11 @@ TrayPixmap TrayPixmap::fromImage(const QImage& image) {
     TrayPixmap pixmap{argb.width(), argb.height(), {}};
     pixmap.pixels.resize(qsizetype(argb.width()) * argb.height() * 4);
     char* out = pixmap.pixels.data();
-    for (int y = 0; y < argb.height(); ++y) {
+    const int width = argb.width();
+    const int height = argb.height();
+    for (int y = 0; y < height; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        for (int x = 0; x < argb.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             const QRgb pixel = line[x];
             *out++ = char(qAlpha(pixel));
             *out++ = char(qRed(pixel));

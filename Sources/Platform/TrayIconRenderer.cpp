@@ -71,17 +71,32 @@ QImage figures(const QStringList& figures, int size, const QColor& color) {
     const double lineHeight = double(size) / lines;
     QFont font;
     font.setBold(true);
-    // The largest pixel size at which the widest figure fits across and each line fits down.
-    int pixelSize = std::max(1, static_cast<int>(lineHeight * 1.1));
-    for (; pixelSize > 1; --pixelSize) {
+    // The largest pixel size at which the widest figure fits across and each
+    // line fits down. Text grows about linearly with the pixel size: estimate
+    // from one measurement, then step down the little that hinting adds.
+    const auto fits = [&](int pixelSize) {
         font.setPixelSize(pixelSize);
         const QFontMetricsF metrics(font);
         double widest = 0;
         for (const QString& figure : figures)
             widest = std::max(widest, metrics.horizontalAdvance(figure));
-        if (widest <= size && metrics.capHeight() <= lineHeight * 0.86)
-            break;
-    }
+        return widest <= size && metrics.capHeight() <= lineHeight * 0.86;
+    };
+    constexpr int kReference = 100;
+    font.setPixelSize(kReference);
+    const QFontMetricsF reference(font);
+    double widestAtReference = 0;
+    for (const QString& figure : figures)
+        widestAtReference = std::max(widestAtReference, reference.horizontalAdvance(figure));
+    const double byWidth =
+        widestAtReference > 0 ? size * kReference / widestAtReference : double(size);
+    const double byHeight = reference.capHeight() > 0
+                                ? lineHeight * 0.86 * kReference / reference.capHeight()
+                                : lineHeight;
+    int pixelSize =
+        std::clamp(static_cast<int>(std::min({byWidth, byHeight, lineHeight * 1.1})), 1, 4 * size);
+    while (pixelSize > 1 && !fits(pixelSize))
+        --pixelSize;
     font.setPixelSize(pixelSize);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing);

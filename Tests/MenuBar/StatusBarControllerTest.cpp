@@ -1,5 +1,6 @@
 #include "StatusBarController.h"
 
+#include "MenuBarGauges.h"
 #include "PassthroughHostingView.h"
 #include "PluginLoader.h"
 #include "PopoverContent.h"
@@ -29,49 +30,7 @@ using namespace velto;
 
 namespace {
 
-// A reading whose width the test sets to fractions of a point, as text measured
-// with QFontMetricsF would have.
-class Reading final : public QLabel, public platform::FittingSizeProvider {
-public:
-    explicit Reading(const QString& text, double width) : QLabel(text), m_width(width) {}
-    QSizeF fittingSize() const override { return {m_width, 16}; }
-    void setWidth(double width) {
-        m_width = width;
-        updateGeometry();
-    }
-
-private:
-    double m_width;
-};
-
-class RecordingWidget final : public VeltoWidget {
-public:
-    RecordingWidget(QString id, QString text, double width)
-        : m_id(std::move(id)), m_text(std::move(text)), m_width(width) {}
-    QString id() const override { return m_id; }
-    QString displayName() const override { return m_id.toUpper(); }
-    void start(double interval) override { starts.push_back(interval); }
-    void stop() override {}
-    std::unique_ptr<QWidget> menuBarView() override {
-        auto view = std::make_unique<Reading>(m_text, m_width);
-        reading = view.get();
-        return view;
-    }
-    std::unique_ptr<QWidget> detailView() override { return std::make_unique<QLabel>(m_text); }
-
-    std::vector<double> starts;
-    Reading* reading = nullptr;
-
-private:
-    QString m_id;
-    QString m_text;
-    double m_width;
-};
-
-std::shared_ptr<RecordingWidget> gauge(const char* id, const char* text = "", double width = 30) {
-    return std::make_shared<RecordingWidget>(QString::fromLatin1(id), QString::fromUtf8(text),
-                                             width);
-}
+using test::gauge;
 
 const platform::OwnStatusItem& own(const platform::StatusItem* item) {
     return *static_cast<const platform::OwnStatusItem*>(item);
@@ -107,7 +66,7 @@ protected:
 } // namespace
 
 TEST_F(StatusBarControllerTest, AReadingWidensItsSlotButNeverNarrowsIt) {
-    const auto cpu = gauge("cpu", "CPU 37%", 37.2);
+    const auto cpu = gauge("cpu", 37.2, "CPU 37%");
     controller.present({cpu});
     settle();
     const StatusBarController::Slot* slot = controller.slot(QStringLiteral("cpu"));
@@ -155,7 +114,7 @@ TEST_F(StatusBarControllerTest, ADisabledWidgetGetsAHiddenItemAndIsNotStarted) {
     settings.setEnabled(false, QStringLiteral("ram"));
     settings.setRefreshInterval(2.0);
     const auto cpu = gauge("cpu");
-    const auto ram = gauge("ram", "", 20);
+    const auto ram = gauge("ram", 20);
     controller.present({cpu, ram});
     settle();
 
@@ -224,7 +183,7 @@ TEST_F(StatusBarControllerTest, ASecondPresentAddsOneItemAndRefreshesTheOpenSett
 }
 
 TEST_F(StatusBarControllerTest, TheSettingsWindowOpensBelowTheGearAndStaysTheSameWindow) {
-    controller.present({gauge("cpu", "CPU 37%", 52)});
+    controller.present({gauge("cpu", 52, "CPU 37%")});
     settle();
     const auto cpu = controller.slot(QStringLiteral("cpu"))->item->button()->itemWindow();
     const auto gear = controller.settingsItem()->button()->itemWindow();
@@ -263,7 +222,7 @@ TEST_F(StatusBarControllerTest, TheSettingsWindowOpensBelowTheGearAndStaysTheSam
 }
 
 TEST_F(StatusBarControllerTest, CompactModeMovesTheReadingsIntoOneItemAndBack) {
-    controller.present({gauge("cpu", "", 38), gauge("ram", "", 50)});
+    controller.present({gauge("cpu", 38), gauge("ram", 50)});
     settle();
     const auto* cpu = controller.slot(QStringLiteral("cpu"));
     const auto* ram = controller.slot(QStringLiteral("ram"));
