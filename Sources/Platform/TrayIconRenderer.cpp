@@ -62,29 +62,39 @@ QImage drawn(QWidget& view, int height) {
     return image;
 }
 
-QImage figures(const QStringList& figures, int size, const QColor& color) {
+QFont FigureFonts::at(int pixelSize) {
+    const auto found = m_fonts.find(pixelSize);
+    if (found != m_fonts.end())
+        return found->second;
+    QFont font;
+    font.setBold(true);
+    font.setPixelSize(pixelSize);
+    // Loads the engine, which the kept font then holds.
+    QFontMetricsF(font).height();
+    if (m_fonts.size() < kMaxKept)
+        m_fonts.emplace(pixelSize, font);
+    return font;
+}
+
+QImage figures(const QStringList& figures, int size, const QColor& color, FigureFonts& fonts) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     if (figures.isEmpty() || size <= 0)
         return image;
     const int lines = static_cast<int>(figures.size());
     const double lineHeight = double(size) / lines;
-    QFont font;
-    font.setBold(true);
     // The largest pixel size at which the widest figure fits across and each
     // line fits down. Text grows about linearly with the pixel size: estimate
     // from one measurement, then step down the little that hinting adds.
     const auto fits = [&](int pixelSize) {
-        font.setPixelSize(pixelSize);
-        const QFontMetricsF metrics(font);
+        const QFontMetricsF metrics(fonts.at(pixelSize));
         double widest = 0;
         for (const QString& figure : figures)
             widest = std::max(widest, metrics.horizontalAdvance(figure));
         return widest <= size && metrics.capHeight() <= lineHeight * 0.86;
     };
     constexpr int kReference = 100;
-    font.setPixelSize(kReference);
-    const QFontMetricsF reference(font);
+    const QFontMetricsF reference(fonts.at(kReference));
     double widestAtReference = 0;
     for (const QString& figure : figures)
         widestAtReference = std::max(widestAtReference, reference.horizontalAdvance(figure));
@@ -97,10 +107,9 @@ QImage figures(const QStringList& figures, int size, const QColor& color) {
         std::clamp(static_cast<int>(std::min({byWidth, byHeight, lineHeight * 1.1})), 1, 4 * size);
     while (pixelSize > 1 && !fits(pixelSize))
         --pixelSize;
-    font.setPixelSize(pixelSize);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setFont(font);
+    painter.setFont(fonts.at(pixelSize));
     painter.setPen(color);
     for (int line = 0; line < lines; ++line) {
         const QRectF box(0, line * lineHeight, size, lineHeight);
@@ -120,7 +129,7 @@ QImage squared(const QImage& image, int size) {
     return square;
 }
 
-TrayPixmapList pixmaps(QWidget& view) {
+TrayPixmapList pixmaps(QWidget& view, FigureFonts& fonts) {
     std::vector<QImage> drawnImages;
     for (const int height : kHeights)
         drawnImages.push_back(drawn(view, height));
@@ -134,12 +143,12 @@ TrayPixmapList pixmaps(QWidget& view) {
             continue;
         list.append(TrayPixmap::fromImage(figureTexts.isEmpty()
                                               ? squared(drawnImages[i], size)
-                                              : figures(figureTexts, size, color)));
+                                              : figures(figureTexts, size, color, fonts)));
     }
     for (const QImage& image : drawnImages)
         list.append(TrayPixmap::fromImage(image));
     if (!figureTexts.isEmpty())
-        list.append(TrayPixmap::fromImage(figures(figureTexts, kLargeSquare, color)));
+        list.append(TrayPixmap::fromImage(figures(figureTexts, kLargeSquare, color, fonts)));
     return list;
 }
 

@@ -3,9 +3,12 @@
 #include "Platform/StatusNotifierTypes.h"
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QStringList>
 #include <array>
+#include <cstddef>
+#include <map>
 
 class QWidget;
 
@@ -25,6 +28,21 @@ inline constexpr std::array<int, 4> kHeights{16, 22, 24, 32};
 /// The side of the largest square image.
 inline constexpr int kLargeSquare = 64;
 
+/**
+ * The bold figure fonts of the sizes drawn so far. Qt lets go of the font
+ * engine of a size no font refers to, and finding it again asks fontconfig,
+ * which costs more than the drawing: whoever draws again and again keeps one
+ * of these, and it must not outlive the application.
+ */
+class FigureFonts {
+public:
+    QFont at(int pixelSize);
+
+private:
+    static constexpr std::size_t kMaxKept = 64;
+    std::map<int, QFont> m_fonts;
+};
+
 /// The texts of the labels shown inside @p view, top to bottom, then left to right.
 QStringList texts(const QWidget& view);
 /// The colour the first shown label draws its text in; the view's own text colour without one.
@@ -33,7 +51,7 @@ QColor textColor(const QWidget& view);
 /// @p view as drawn, with a transparent background, scaled to @p height pixels.
 QImage drawn(QWidget& view, int height);
 /// @p figures stacked in bold digits as large as fit a square of @p size pixels.
-QImage figures(const QStringList& figures, int size, const QColor& color);
+QImage figures(const QStringList& figures, int size, const QColor& color, FigureFonts& fonts);
 /// @p image scaled to fit a square of @p size pixels, centred.
 QImage squared(const QImage& image, int size);
 
@@ -44,7 +62,7 @@ QImage squared(const QImage& image, int size);
  * square there; hosts that take the largest (Xfce's status tray) find the
  * large square rather than a wide reading they would shrink to a few pixels.
  */
-TrayPixmapList pixmaps(QWidget& view);
+TrayPixmapList pixmaps(QWidget& view, FigureFonts& fonts);
 
 } // namespace TrayIconRenderer
 } // namespace velto::platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/StatusItem.h"
+#include "Platform/TrayIconRenderer.h"
 
 #include <QObject>
 #include <functional>
@@ -53,6 +54,7 @@ private:
     TrayStatusBar& m_bar;
     OwnStatusItem& m_ownItem;
     std::unique_ptr<StatusNotifierItem> m_exported;
+    TrayIconRenderer::FigureFonts m_figureFonts;
     QString m_labelGuide;
     int m_number;
     bool m_syncScheduled = false;
