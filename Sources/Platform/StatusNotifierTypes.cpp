@@ -1,6 +1,7 @@
 #include "Platform/StatusNotifierTypes.h"
 
 #include <QDBusMetaType>
+#include <QtEndian>
 
 namespace velto::platform {
 
@@ -8,18 +9,13 @@ TrayPixmap TrayPixmap::fromImage(const QImage& image) {
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     TrayPixmap pixmap{argb.width(), argb.height(), {}};
     pixmap.pixels.resize(qsizetype(argb.width()) * argb.height() * 4);
+    // An ARGB32 pixel is the word 0xAARRGGBB: in network byte order its bytes
+    // are A, R, G, B, which is what the protocol wants.
     char* out = pixmap.pixels.data();
-    const int width = argb.width();
-    const int height = argb.height();
-    for (int y = 0; y < height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const QRgb pixel = line[x];
-            *out++ = char(qAlpha(pixel));
-            *out++ = char(qRed(pixel));
-            *out++ = char(qGreen(pixel));
-            *out++ = char(qBlue(pixel));
-        }
+    const qsizetype rowBytes = qsizetype(argb.width()) * 4;
+    for (int y = 0; y < argb.height(); ++y) {
+        qToBigEndian<quint32>(argb.constScanLine(y), argb.width(), out);
+        out += rowBytes;
     }
     return pixmap;
 }
