@@ -3,6 +3,7 @@
 // /proc/stat text so that every tick really changes the reading.
 
 #include "Support/RatioRun.h"
+#include "Support/SwingingCPU.h"
 
 #include <CPUCore/CPUMenuBarView.h>
 #include <CPUCore/CPUMetricsSource.h>
@@ -16,33 +17,10 @@ namespace {
 constexpr const char* kTick = "BM_CPUTick";
 constexpr const char* kUpdate = "BM_MenuBarUpdate";
 
-/// A /proc/stat whose busy share moves on every call, so each tick publishes a new value.
-velto::CPUMetricsSource::TextReader changingStat() {
-    auto step = std::make_shared<unsigned long long>(0);
-    return [step]() -> std::optional<std::string> {
-        const unsigned long long n = ++*step;
-        const unsigned long long busy = n * 100 + (n % 7) * 13;
-        const unsigned long long idle = n * 100 + (n % 5) * 29;
-        std::string line =
-            "cpu  " + std::to_string(busy) + " 0 0 " + std::to_string(idle) + " 0 0 0 0 0 0\n";
-        line += "cpu0 " + std::to_string(busy) + " 0 0 " + std::to_string(idle) + " 0 0 0 0 0 0\n";
-        return line;
-    };
-}
-
-void BM_CPUTick(benchmark::State& state) {
-    velto::CPUMetricsSource source(changingStat());
-    source.start(3600.0);
-    for (auto _ : state) {
-        source.tick();
-        QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(source.latest());
-    }
-}
-BENCHMARK(BM_CPUTick)->Repetitions(5);
+BENCHMARK(velto::bench::cpuTickFromSwingingStat)->Name(kTick)->Repetitions(5);
 
 void BM_MenuBarUpdate(benchmark::State& state) {
-    auto source = std::make_shared<velto::CPUMetricsSource>(changingStat());
+    auto source = std::make_shared<velto::CPUMetricsSource>(velto::bench::swingingStat());
     source->start(3600.0);
     velto::CPUMenuBarView view(source);
     view.show();

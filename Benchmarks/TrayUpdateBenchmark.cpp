@@ -5,6 +5,7 @@
 // run under dbus-run-session.
 
 #include "Support/RatioRun.h"
+#include "Support/SwingingCPU.h"
 
 #include <CPUCore/CPUMenuBarView.h>
 #include <CPUCore/CPUMetricsSource.h>
@@ -26,23 +27,6 @@ namespace {
 constexpr const char* kTick = "BM_CPUTick";
 constexpr const char* kUpdate = "BM_TrayUpdate";
 
-/// A /proc/stat whose busy share swings between 20% and 70% on every call, so each tick
-/// shows a new figure and the tray has a new icon to send.
-velto::CPUMetricsSource::TextReader swingingStat() {
-    struct Totals {
-        unsigned long long n = 0, busy = 0, idle = 0;
-    };
-    auto totals = std::make_shared<Totals>();
-    return [totals]() -> std::optional<std::string> {
-        const bool high = ++totals->n % 2 == 0;
-        totals->busy += high ? 70 : 20;
-        totals->idle += high ? 30 : 80;
-        const std::string fields = std::to_string(totals->busy) + " 0 0 " +
-                                   std::to_string(totals->idle) + " 0 0 0 0 0 0\n";
-        return "cpu  " + fields + "cpu0 " + fields;
-    };
-}
-
 template <typename Predicate> bool turnLoopUntil(Predicate predicate, int milliseconds) {
     QElapsedTimer timer;
     timer.start();
@@ -54,16 +38,7 @@ template <typename Predicate> bool turnLoopUntil(Predicate predicate, int millis
     return true;
 }
 
-void BM_CPUTick(benchmark::State& state) {
-    velto::CPUMetricsSource source(swingingStat());
-    source.start(3600.0);
-    for (auto _ : state) {
-        source.tick();
-        QCoreApplication::processEvents();
-        benchmark::DoNotOptimize(source.latest());
-    }
-}
-BENCHMARK(BM_CPUTick)->Repetitions(5);
+BENCHMARK(velto::bench::cpuTickFromSwingingStat)->Name(kTick)->Repetitions(5);
 
 void BM_TrayUpdate(benchmark::State& state) {
     velto::test::FakeTrayWatcher watcher;
@@ -76,7 +51,7 @@ void BM_TrayUpdate(benchmark::State& state) {
         bar.statusItem(velto::platform::StatusItem::kVariableLength);
     item->setAutosaveName(QStringLiteral("velto.widget.cpu"));
     item->setLength(44);
-    auto source = std::make_shared<velto::CPUMetricsSource>(swingingStat());
+    auto source = std::make_shared<velto::CPUMetricsSource>(velto::bench::swingingStat());
     source->start(3600.0);
     velto::CPUMenuBarView view(source);
     view.setGeometry(2, 0, 40, static_cast<int>(bar.thickness()));
