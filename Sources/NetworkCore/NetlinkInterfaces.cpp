@@ -189,6 +189,19 @@ template <typename Append> bool NetlinkInterfaceReader::receiveDump(Append&& app
     return false;
 }
 
+template <typename Request, typename Append>
+bool NetlinkInterfaceReader::dump(Request& request, std::uint16_t type, Append&& append) {
+    request.header.nlmsg_len = sizeof request;
+    request.header.nlmsg_type = type;
+    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    request.header.nlmsg_seq = ++m_sequence;
+    const std::uint32_t sequence = m_sequence;
+    return sendRequest(&request, sizeof request) &&
+           receiveDump([&](std::span<const std::byte> buffer, bool& changed) {
+               return append(buffer, sequence, changed);
+           });
+}
+
 bool NetlinkInterfaceReader::refreshLinks() {
     // Announcements that come while the dumps run mark the result stale again.
     m_stale = false;
@@ -201,19 +214,13 @@ bool NetlinkInterfaceReader::refreshLinks() {
         rtattr maskHeader;
         std::uint32_t mask;
     } links{};
-    links.header.nlmsg_len = sizeof links;
-    links.header.nlmsg_type = RTM_GETLINK;
-    links.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    links.header.nlmsg_seq = ++m_sequence;
     links.message.ifi_family = AF_UNSPEC;
     // The counters come from RTM_GETSTATS; kernels before 4.13 ignore the mask.
     links.maskHeader.rta_len = RTA_LENGTH(sizeof links.mask);
     links.maskHeader.rta_type = IFLA_EXT_MASK;
     links.mask = RTEXT_FILTER_SKIP_STATS;
-    const std::uint32_t linkSequence = m_sequence;
-    if (!sendRequest(&links, sizeof links) ||
-        !receiveDump([&](std::span<const std::byte> buffer, bool& changed) {
-            return NetlinkInterfaces::appendLinks(buffer, linkSequence, m_links, changed);
+    if (!dump(links, RTM_GETLINK, [&](auto buffer, std::uint32_t sequence, bool& changed) {
+            return NetlinkInterfaces::appendLinks(buffer, sequence, m_links, changed);
         })) {
         return false;
     }
@@ -222,16 +229,9 @@ bool NetlinkInterfaceReader::refreshLinks() {
         nlmsghdr header;
         ifaddrmsg message;
     } addresses{};
-    addresses.header.nlmsg_len = sizeof addresses;
-    addresses.header.nlmsg_type = RTM_GETADDR;
-    addresses.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    addresses.header.nlmsg_seq = ++m_sequence;
     addresses.message.ifa_family = AF_INET;
-    const std::uint32_t addressSequence = m_sequence;
-    if (!sendRequest(&addresses, sizeof addresses) ||
-        !receiveDump([&](std::span<const std::byte> buffer, bool& changed) {
-            return NetlinkInterfaces::appendIPv4Addresses(buffer, addressSequence, m_addresses,
-                                                          changed);
+    if (!dump(addresses, RTM_GETADDR, [&](auto buffer, std::uint32_t sequence, bool& changed) {
+            return NetlinkInterfaces::appendIPv4Addresses(buffer, sequence, m_addresses, changed);
         })) {
         return false;
     }
@@ -246,15 +246,9 @@ bool NetlinkInterfaceReader::readStats() {
         nlmsghdr header;
         if_stats_msg message;
     } request{};
-    request.header.nlmsg_len = sizeof request;
-    request.header.nlmsg_type = RTM_GETSTATS;
-    request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    request.header.nlmsg_seq = ++m_sequence;
     request.message.family = AF_UNSPEC;
     request.message.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
-    const std::uint32_t sequence = m_sequence;
-    if (!sendRequest(&request, sizeof request) ||
-        !receiveDump([&](std::span<const std::byte> buffer, bool& changed) {
+    if (!dump(request, RTM_GETSTATS, [&](auto buffer, std::uint32_t sequence, bool& changed) {
             return NetlinkInterfaces::appendStats(buffer, sequence, m_stats, changed);
         })) {
         m_stats.clear();

@@ -84,6 +84,10 @@ private:
     bool readStats();
     bool sendRequest(const void* request, std::size_t length);
     template <typename Append> bool receiveDump(Append&& append);
+    /// Sends @p request, a dump of @p type with the next sequence number, and hands each
+    /// buffer of the reply to @p append(buffer, sequence, changed).
+    template <typename Request, typename Append>
+    bool dump(Request& request, std::uint16_t type, Append&& append);
     bool statsMatchKnownLinks();
 
     int m_fd = -1;
