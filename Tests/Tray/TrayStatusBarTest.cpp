@@ -314,7 +314,7 @@ TEST_F(TrayStatusBarTest, AWatcherThatRefusesAnItemSendsEveryItemBackToTheOwnBar
 
 // The controller on this back end: names in the tray, and compact mode as
 // one item whose clicks, without a place inside the item, open the last reading.
-TEST_F(TrayStatusBarTest, TheCombinedItemIsOneTrayItemAndActivateOpensTheLastReading) {
+TEST_F(TrayStatusBarTest, TheControllersItemsInTheTrayAndTheCombinedItemAsOne) {
     ASSERT_TRUE(watcher.join());
     platform::UserDefaults defaults{QStringLiteral("org.velto.tray-compact")};
     SettingsStore settings{defaults};
@@ -326,6 +326,19 @@ TEST_F(TrayStatusBarTest, TheCombinedItemIsOneTrayItemAndActivateOpensTheLastRea
     ASSERT_TRUE(waitUntil([&] { return watcher.registered().size() == 3; }));
     const QString cpuService = serviceOf(controller.slot(QStringLiteral("cpu"))->item);
     EXPECT_EQ(property(cpuService, QStringLiteral("Title")).toString(), QStringLiteral("CPU"));
+
+    // A widget switched off in the settings stays registered, as passive.
+    const auto status = [&](const QString& service) {
+        return property(service, QStringLiteral("Status")).toString();
+    };
+    const QString ramService = serviceOf(controller.slot(QStringLiteral("ram"))->item);
+    settings.setEnabled(false, QStringLiteral("ram"));
+    controller.applyEnabledState();
+    ASSERT_TRUE(waitUntil([&] { return status(ramService) == QStringLiteral("Passive"); }));
+    EXPECT_TRUE(watcher.registered().contains(ramService));
+    settings.setEnabled(true, QStringLiteral("ram"));
+    controller.applyEnabledState();
+    ASSERT_TRUE(waitUntil([&] { return status(ramService) == QStringLiteral("Active"); }));
 
     settings.setCompactMenuBar(true);
     controller.applyEnabledState();
