@@ -1,9 +1,11 @@
 #include "NetworkCore/NetlinkLinkStats.h"
 
 #include "NetworkCore/NetlinkDump.h"
+#include "NetworkCore/NetlinkInterfaces.h"
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <linux/if_link.h>
 #include <linux/netlink.h>
@@ -15,6 +17,8 @@ namespace velto::NetlinkLinkStats {
 namespace {
 
 constexpr int kMaxBuffers = 4096;
+// The one request this file sends carries this number; its replies carry it too.
+constexpr std::uint32_t kSequence = 1;
 
 class Socket {
 public:
@@ -54,30 +58,6 @@ std::optional<LinkStats64> parseMessage(std::span<const std::byte> message) {
     return entry;
 }
 
-bool appendDumpBuffer(std::span<const std::byte> buffer, LinkStats64Table& table, bool& failed) {
-    std::size_t offset = 0;
-    while (buffer.size() - offset >= sizeof(nlmsghdr)) {
-        const auto header = NetlinkDump::readAt<nlmsghdr>(buffer, offset);
-        if (header.nlmsg_len < sizeof(nlmsghdr) || header.nlmsg_len > buffer.size() - offset) {
-            failed = true;
-            return false;
-        }
-        if (header.nlmsg_type == NLMSG_DONE) {
-            return false;
-        }
-        if (header.nlmsg_type == NLMSG_ERROR) {
-            failed = true;
-            return false;
-        }
-        if (const std::optional<LinkStats64> entry =
-                parseMessage(buffer.subspan(offset, header.nlmsg_len))) {
-            table.push_back(*entry);
-        }
-        offset = std::min(buffer.size(), offset + NLMSG_ALIGN(header.nlmsg_len));
-    }
-    return true;
-}
-
 bool read(LinkStats64Table& table) {
     table.clear();
     const Socket socket;
@@ -91,7 +71,7 @@ bool read(LinkStats64Table& table) {
     request.header.nlmsg_len = sizeof request;
     request.header.nlmsg_type = RTM_GETSTATS;
     request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-    request.header.nlmsg_seq = 1;
+    request.header.nlmsg_seq = kSequence;
     request.message.family = AF_UNSPEC;
     request.message.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
     sockaddr_nl kernel{};
@@ -103,20 +83,21 @@ bool read(LinkStats64Table& table) {
 
     // The kernel packs as many messages into one datagram as this buffer holds.
     alignas(nlmsghdr) std::array<std::byte, 32768> buffer;
-    bool failed = false;
-    bool complete = false;
-    for (int round = 0; round < kMaxBuffers && !failed && !complete; ++round) {
+    NetlinkDump::Status status = NetlinkDump::Status::More;
+    for (int round = 0; round < kMaxBuffers && status == NetlinkDump::Status::More; ++round) {
         // The kernel fills the first buffer while it takes the request and each next one
         // while it is read, so there is always something to read: never wait.
         const ssize_t got = ::recv(socket.fd(), buffer.data(), buffer.size(), MSG_DONTWAIT);
         if (got <= 0) {
-            failed = true;
+            status = NetlinkDump::Status::Failed;
             break;
         }
-        complete = !appendDumpBuffer(std::span(buffer.data(), static_cast<std::size_t>(got)), table,
-                                     failed);
+        // A socket of no multicast group hears nothing but this dump.
+        bool changed = false;
+        status = NetlinkInterfaces::appendStats(
+            std::span(buffer.data(), static_cast<std::size_t>(got)), kSequence, table, changed);
     }
-    if (failed || !complete) {
+    if (status != NetlinkDump::Status::Done) {
         table.clear();
         return false;
     }
