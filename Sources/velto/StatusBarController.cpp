@@ -343,12 +343,13 @@ bool StatusBarController::autoCollapseAllowed() const {
 }
 
 void StatusBarController::checkVisibility() {
+    // Where the tray host owns the geometry, frames say nothing about hidden
+    // items: no verdict, and no need to look at the screens.
+    if (!m_statusBar.reportsItemFrames())
+        return;
     if (!autoCollapseAllowed() || m_screensAsleep ||
         !m_displaySettle.isSettled(m_environment->now()) || m_autoCombined ||
         m_settings.compactMenuBar())
-        return;
-    // Where the tray host owns the geometry, frames say nothing about hidden items.
-    if (!m_statusBar.reportsItemFrames())
         return;
 
     std::vector<platform::StatusItem*> candidates;
@@ -428,11 +429,9 @@ void StatusBarController::combinedClicked(platform::StatusBarButton& button) {
     // A tray host owns the item's geometry and tells only where the pointer
     // was on the screen, which says nothing about the place inside the item:
     // the last reading's popover opens, as for a click past every reading.
-    const bool hostOwnsGeometry = !m_statusBar.reportsItemFrames();
-    if (!location && !hostOwnsGeometry)
+    if (!location && m_statusBar.reportsItemFrames())
         return;
-    const QPointF point = location.value_or(QPointF(-1, -1));
-    if (location && m_gearHosting && holds(m_gearHosting->frame(), point)) {
+    if (location && m_gearHosting && holds(m_gearHosting->frame(), *location)) {
         openSettings();
         return;
     }
@@ -440,11 +439,13 @@ void StatusBarController::combinedClicked(platform::StatusBarButton& button) {
     if (enabled.empty())
         return;
     Slot* target = enabled.back();
-    for (Slot* slot : enabled) {
-        if (holds(slot->hosting->frame().adjusted(-kClickWidening, 0, kClickWidening, 0), point)) {
-            target = slot;
-            break;
-        }
+    if (location) {
+        const auto nearest = std::find_if(enabled.begin(), enabled.end(), [&](const Slot* slot) {
+            return holds(slot->hosting->frame().adjusted(-kClickWidening, 0, kClickWidening, 0),
+                         *location);
+        });
+        if (nearest != enabled.end())
+            target = *nearest;
     }
     m_popoverShower.toggle(*target->popover, target->hosting.get());
 }
