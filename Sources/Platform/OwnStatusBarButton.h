@@ -29,8 +29,6 @@ public:
     std::optional<StatusItemWindow> itemWindow() const override;
     void performClick() override;
     std::optional<QPointF> clickLocation() const override { return m_clickLocation; }
-    /// Runs the action as a click at @p location (view coordinates) would.
-    void clickAt(const QPointF& location);
 
     /// Width the title or image needs, for a variable-length item; with
     /// subviews, the right edge of the rightmost one.
@@ -47,6 +45,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    /// Runs the action as a click at @p location (view coordinates) would.
+    void clickAt(const QPointF& location);
+
     Action m_action;
     QString m_title;
     QPixmap m_image;
