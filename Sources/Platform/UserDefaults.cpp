@@ -2,9 +2,11 @@
 
 #include "Platform/StandardPaths.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QLockFile>
@@ -148,6 +150,19 @@ QString domainPath(const QString& folder, const QString& name) {
 // QLockFile::tryLock(timeout) sleeps ever longer between tries, so a writer
 // waiting on one that writes in a loop may never find the lock free. Polling
 // with short pauses keeps the wait fair; each try also clears a stale lock.
+//
+// QLockFile takes a stale lock over while it holds "<lock>.rmlock", a second
+// lock with Qt's own stale time of 30 s. A writer killed in that moment leaves
+// a removal lock with no owner, which would keep every writer out for those
+// 30 s; it is only ever held for the instant of a removal, so one older than
+// our stale time is abandoned and removed.
+void removeAbandonedRemovalLock(const QLockFile& lock) {
+    const QString removalLock = lock.fileName() + QStringLiteral(".rmlock");
+    const QFileInfo info(removalLock);
+    if (info.exists() && info.lastModified().msecsTo(QDateTime::currentDateTime()) > kStaleLockMs)
+        QFile::remove(removalLock);
+}
+
 bool takeLock(QLockFile& lock) {
     lock.setStaleLockTime(kStaleLockMs);
     QElapsedTimer waited;
@@ -158,6 +173,8 @@ bool takeLock(QLockFile& lock) {
             return true;
         if (lock.error() != QLockFile::LockFailedError || waited.elapsed() >= kLockWaitMs)
             return false;
+        if (waited.elapsed() >= kStaleLockMs)
+            removeAbandonedRemovalLock(lock);
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, kMaxLockPause);
     }

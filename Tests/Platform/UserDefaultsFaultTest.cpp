@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -220,12 +221,22 @@ TEST(UserDefaultsFaults, TwoProcessesWritingAtOnceLoseNoKey) {
 }
 
 TEST(UserDefaultsFaults, AnOwnerlessLockLeftByAKilledWriterIsTakenOver) {
-    // What a writer killed between creating the lock file and writing its PID leaves.
-    const QString folder = velto::test::makeTempFolder();
-    QFile lock(folder + QLatin1Char('/') + kDomain + QStringLiteral(".json.lock"));
-    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-    lock.close();
-    UserDefaults defaults(kDomain, folder);
-    EXPECT_TRUE(defaults.setValue(QStringLiteral("after.crash"), true));
-    EXPECT_EQ(UserDefaults(kDomain, folder).boolValue(QStringLiteral("after.crash")), true);
+    // What a writer killed between creating the lock file and writing its PID
+    // leaves; and, with it, the removal lock of one killed while it took such a
+    // lock over, which Qt itself would honour for 30 s.
+    for (const bool removalLockToo : {false, true}) {
+        SCOPED_TRACE(removalLockToo ? "with an ownerless removal lock" : "lock only");
+        const QString folder = velto::test::makeTempFolder();
+        const QString lockPath = folder + QLatin1Char('/') + kDomain + QStringLiteral(".json.lock");
+        for (const QString& path : removalLockToo
+                                       ? QStringList{lockPath, lockPath + QStringLiteral(".rmlock")}
+                                       : QStringList{lockPath}) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.close();
+        }
+        UserDefaults defaults(kDomain, folder);
+        EXPECT_TRUE(defaults.setValue(QStringLiteral("after.crash"), true));
+        EXPECT_EQ(UserDefaults(kDomain, folder).boolValue(QStringLiteral("after.crash")), true);
+    }
 }
