@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace velto::platform::TrayIconRenderer {
 
@@ -76,44 +77,61 @@ QFont FigureFonts::at(int pixelSize) {
     return font;
 }
 
-QImage figures(const QStringList& figures, int size, const QColor& color, FigureFonts& fonts) {
+FigureSpan FigureSpan::measure(const QStringList& figures, FigureFonts& fonts) {
+    FigureSpan span;
+    span.lines = static_cast<int>(figures.size());
+    if (figures.isEmpty())
+        return span;
+    const QFontMetricsF reference(fonts.at(kReferenceSize));
+    for (const QString& figure : figures)
+        span.widestAtReference =
+            std::max(span.widestAtReference, reference.horizontalAdvance(figure));
+    span.capHeightAtReference = reference.capHeight();
+    return span;
+}
+
+QImage figures(const QStringList& figures, const FigureSpan& span, int size, const QColor& color,
+               FigureFonts& fonts) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    if (figures.isEmpty() || size <= 0)
+    if (figures.isEmpty() || size <= 0 || span.lines != figures.size())
         return image;
-    const int lines = static_cast<int>(figures.size());
-    const double lineHeight = double(size) / lines;
+    const double lineHeight = double(size) / span.lines;
     // The largest pixel size at which the widest figure fits across and each
     // line fits down. Text grows about linearly with the pixel size: estimate
-    // from one measurement, then step down the little that hinting adds.
+    // from the measurement at the reference size, then step down the little
+    // that hinting adds.
+    std::vector<double> advances(figures.size());
+    double capHeight = 0;
     const auto fits = [&](int pixelSize) {
         const QFontMetricsF metrics(fonts.at(pixelSize));
         double widest = 0;
-        for (const QString& figure : figures)
-            widest = std::max(widest, metrics.horizontalAdvance(figure));
-        return widest <= size && metrics.capHeight() <= lineHeight * 0.86;
+        for (qsizetype line = 0; line < figures.size(); ++line) {
+            advances[line] = metrics.horizontalAdvance(figures[line]);
+            widest = std::max(widest, advances[line]);
+        }
+        capHeight = metrics.capHeight();
+        return widest <= size && capHeight <= lineHeight * 0.86;
     };
-    constexpr int kReference = 100;
-    const QFontMetricsF reference(fonts.at(kReference));
-    double widestAtReference = 0;
-    for (const QString& figure : figures)
-        widestAtReference = std::max(widestAtReference, reference.horizontalAdvance(figure));
     const double byWidth =
-        widestAtReference > 0 ? size * kReference / widestAtReference : double(size);
-    const double byHeight = reference.capHeight() > 0
-                                ? lineHeight * 0.86 * kReference / reference.capHeight()
+        span.widestAtReference > 0 ? size * kReferenceSize / span.widestAtReference : double(size);
+    const double byHeight = span.capHeightAtReference > 0
+                                ? lineHeight * 0.86 * kReferenceSize / span.capHeightAtReference
                                 : lineHeight;
     int pixelSize =
         std::clamp(static_cast<int>(std::min({byWidth, byHeight, lineHeight * 1.1})), 1, 4 * size);
-    while (pixelSize > 1 && !fits(pixelSize))
+    while (!fits(pixelSize) && pixelSize > 1)
         --pixelSize;
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setFont(fonts.at(pixelSize));
     painter.setPen(color);
-    for (int line = 0; line < lines; ++line) {
-        const QRectF box(0, line * lineHeight, size, lineHeight);
-        painter.drawText(box, Qt::AlignCenter, figures[line]);
+    // Each figure centred across, its digits centred down its line: placed
+    // from the measurements above, which spares a text layout per line.
+    for (int line = 0; line < span.lines; ++line) {
+        const double x = (size - advances[line]) / 2;
+        const double baseline = line * lineHeight + (lineHeight + capHeight) / 2;
+        painter.drawText(QPointF(x, baseline), figures[line]);
     }
     return image;
 }
@@ -135,6 +153,7 @@ TrayPixmapList pixmaps(QWidget& view, FigureFonts& fonts) {
         drawnImages.push_back(drawn(view, height));
     const QStringList figureTexts = TrayLabel::figures(texts(view));
     const QColor color = textColor(view);
+    const FigureSpan span = FigureSpan::measure(figureTexts, fonts);
     TrayPixmapList list;
     for (std::size_t i = 0; i < kHeights.size(); ++i) {
         const int size = kHeights[i];
@@ -143,12 +162,12 @@ TrayPixmapList pixmaps(QWidget& view, FigureFonts& fonts) {
             continue;
         list.append(TrayPixmap::fromImage(figureTexts.isEmpty()
                                               ? squared(drawnImages[i], size)
-                                              : figures(figureTexts, size, color, fonts)));
+                                              : figures(figureTexts, span, size, color, fonts)));
     }
     for (const QImage& image : drawnImages)
         list.append(TrayPixmap::fromImage(image));
     if (!figureTexts.isEmpty())
-        list.append(TrayPixmap::fromImage(figures(figureTexts, kLargeSquare, color, fonts)));
+        list.append(TrayPixmap::fromImage(figures(figureTexts, span, kLargeSquare, color, fonts)));
     return list;
 }
 

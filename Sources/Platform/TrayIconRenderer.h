@@ -50,8 +50,21 @@ QColor textColor(const QWidget& view);
 
 /// @p view as drawn, with a transparent background, scaled to @p height pixels.
 QImage drawn(QWidget& view, int height);
+/// The pixel size figures are first measured at.
+inline constexpr int kReferenceSize = 100;
+
+/// How wide and tall a set of figures is at kReferenceSize: measured once for every square.
+struct FigureSpan {
+    int lines = 0;
+    double widestAtReference = 0;
+    double capHeightAtReference = 0;
+
+    static FigureSpan measure(const QStringList& figures, FigureFonts& fonts);
+};
+
 /// @p figures stacked in bold digits as large as fit a square of @p size pixels.
-QImage figures(const QStringList& figures, int size, const QColor& color, FigureFonts& fonts);
+QImage figures(const QStringList& figures, const FigureSpan& span, int size, const QColor& color,
+               FigureFonts& fonts);
 /// @p image scaled to fit a square of @p size pixels, centred.
 QImage squared(const QImage& image, int size);
 

@@ -24,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QRect>
 #include <QScreen>
 #include <QWindow>
 #include <Support/TestEnvironment.h>
@@ -63,6 +64,16 @@ QVariant property(const QString& service, const QString& name) {
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return {};
     return reply.arguments().first().value<QDBusVariant>().variant();
+}
+
+// The smallest rectangle holding every pixel that is not clear.
+QRect inkBounds(const QImage& image) {
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
 }
 
 TrayPixmapList iconPixmap(const QString& service) {
@@ -166,6 +177,16 @@ TEST_F(TrayStatusBarTest, ItemsRegisterAndCarryTheirReading) {
                             reinterpret_cast<const QRgb*>(drawn.constBits()) +
                                 drawn.width() * drawn.height(),
                             [](QRgb pixel) { return qAlpha(pixel) > 0; }));
+    // The figure fills its square legibly and is centred in it, at every size.
+    for (const int i : {0, 1, 2, 3, 8}) {
+        const QImage square = pixmaps[i].toImage();
+        const QRect ink = inkBounds(square);
+        ASSERT_FALSE(ink.isEmpty()) << i;
+        EXPECT_TRUE(square.rect().contains(ink)) << i;
+        EXPECT_GE(ink.width(), square.width() * 0.6) << i;
+        EXPECT_NEAR(ink.center().x(), square.width() / 2.0, square.width() * 0.12) << i;
+        EXPECT_NEAR(ink.center().y(), square.height() / 2.0, square.height() * 0.12) << i;
+    }
     drawn.save(test::renderPath(QStringLiteral("tray-cpu-22.png")));
     pixmaps[1].toImage().save(test::renderPath(QStringLiteral("tray-cpu-square-22.png")));
     // The gear is square already, so it has nothing to add beside its drawings.
