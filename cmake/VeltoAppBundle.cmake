@@ -1,5 +1,6 @@
 # velto.app: Contents/Info.json, Contents/Linux/velto, Contents/Frameworks
-# (the plug-in kit) and Contents/Resources/Plugins (the built-in bundles).
+# (the plug-in kit and libVeltoCms), Contents/Helpers (the download helper) and
+# Contents/Resources/Plugins (the built-in bundles).
 # Building the `package` target lays out all of it.
 
 set(VELTO_APP_DIR ${CMAKE_BINARY_DIR}/velto.app)
@@ -24,4 +25,4 @@ file(GENERATE OUTPUT ${VELTO_APP_DIR}/Contents/Info.json CONTENT "{
 ")
 
 get_property(velto_builtin_bundles GLOBAL PROPERTY VELTO_BUILTIN_BUNDLE_TARGETS)
-add_custom_target(package ALL DEPENDS velto ${velto_builtin_bundles})
+add_custom_target(package ALL DEPENDS velto velto-fetch VeltoCms ${velto_builtin_bundles})

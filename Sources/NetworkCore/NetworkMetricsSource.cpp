@@ -5,7 +5,6 @@
 #include "NetworkCore/PublicIPFetcher.h"
 #include "NetworkCore/ThroughputCalculator.h"
 
-#include <QNetworkAccessManager>
 #include <QPointer>
 #include <VeltoPluginKit/RepeatingTimer.h>
 #include <cmath>
@@ -33,11 +32,9 @@ NetworkMetricsSource::NetworkMetricsSource(Seams seams) : m_seams(std::move(seam
         m_seams.wallNow = [] { return NetworkSnapshot::Clock::now(); };
     }
     if (!m_seams.lookUpPublicIP) {
-        // One manager for the source's life, as a session shared by its lookups; it is
-        // a child of the source, so a lookup in flight ends with it.
-        m_manager = new QNetworkAccessManager(this);
-        m_seams.lookUpPublicIP = [manager = m_manager](LookupCompletion completion) {
-            PublicIPFetcher::fetch(*manager, PublicIPFetcher::Options{}, std::move(completion));
+        // Lookups are children of the source, so a lookup in flight ends with it.
+        m_seams.lookUpPublicIP = [this](LookupCompletion completion) {
+            PublicIPFetcher::fetch(*this, PublicIPFetcher::Options{}, std::move(completion));
         };
     }
 }

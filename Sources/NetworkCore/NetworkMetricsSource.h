@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-class QNetworkAccessManager;
-
 namespace velto {
 
 class RepeatingTimer;
@@ -81,7 +79,6 @@ private:
     void republishPublicIP();
 
     Seams m_seams;
-    QNetworkAccessManager* m_manager = nullptr;
 
     std::optional<NetworkSnapshot> m_latest;
     bool m_publicIPLookupEnabled = true;

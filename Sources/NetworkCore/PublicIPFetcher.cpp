@@ -1,12 +1,10 @@
 #include "NetworkCore/PublicIPFetcher.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPointer>
 #include <QStringDecoder>
 #include <QTimer>
 #include <QUrl>
+#include <VeltoPluginKit/HttpsGet.h>
 #include <cstdint>
 #include <limits>
 
@@ -47,17 +45,12 @@ std::optional<std::int64_t> readPiece(QStringView piece) {
     return value;
 }
 
-// Tries the endpoints in order; lives as a child of the manager, so that destroying the
-// manager cancels it.
+// Tries the endpoints in order; lives as a child of the owner, so that destroying the
+// owner cancels it.
 class Lookup : public QObject {
 public:
-    Lookup(QNetworkAccessManager& manager, Options options, Completion completion)
-        : QObject(&manager), m_manager(manager), m_options(std::move(options)),
-          m_completion(std::move(completion)) {
-        m_deadline.setSingleShot(true);
-        m_deadline.setTimerType(Qt::PreciseTimer);
-        connect(&m_deadline, &QTimer::timeout, this, [this] { giveUp(); });
-    }
+    Lookup(QObject& owner, Options options, Completion completion)
+        : QObject(&owner), m_options(std::move(options)), m_completion(std::move(completion)) {}
 
     void tryNext() {
         while (m_next < m_options.endpoints.size()) {
@@ -74,64 +67,29 @@ public:
 
 private:
     void send(const QUrl& url) {
-        QNetworkRequest request(url);
-        QSslConfiguration tls = m_options.tls;
-        tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
-        request.setSslConfiguration(tls);
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                             QNetworkRequest::NoLessSafeRedirectPolicy);
-        m_body.clear();
-        m_reply = m_manager.get(request);
-        // No sslErrors handler: a certificate that fails verification ends the exchange.
-        connect(m_reply, &QNetworkReply::metaDataChanged, this, [this] {
-            const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-            if (length.isValid() && length.toLongLong() > m_options.maxBodyBytes) {
-                giveUp();
-            }
-        });
-        connect(m_reply, &QNetworkReply::readyRead, this, [this] {
-            m_body += m_reply->read(m_options.maxBodyBytes + 1 - m_body.size());
-            if (m_body.size() > m_options.maxBodyBytes) {
-                giveUp();
-            }
-        });
-        connect(m_reply, &QNetworkReply::finished, this, [this] { replyFinished(); });
-        m_deadline.start(m_options.timeout);
+        HttpsGet::Request request;
+        request.url = url;
+        request.timeout = m_options.timeout;
+        request.maxBytes = m_options.maxBodyBytes;
+        request.trustedCertificatesFile = m_options.trustedCertificatesFile;
+        request.helperPath = m_options.helperPath;
+        m_exchange = new HttpsGet(
+            std::move(request), [this](HttpsGet::Answer answer) { answered(std::move(answer)); },
+            this);
     }
 
-    // Drops the exchange in flight and moves on.
-    void giveUp() {
-        m_deadline.stop();
-        if (QNetworkReply* reply = m_reply) {
-            m_reply = nullptr;
-            reply->disconnect(this);
-            reply->abort();
-            reply->deleteLater();
+    void answered(HttpsGet::Answer answer) {
+        if (m_exchange) {
+            m_exchange->deleteLater();
         }
-        tryNext();
-    }
-
-    void replyFinished() {
-        m_deadline.stop();
-        QNetworkReply* reply = m_reply;
-        m_reply = nullptr;
-        reply->disconnect(this);
-        reply->deleteLater();
-        if (reply->error() != QNetworkReply::NoError ||
-            reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200) {
-            tryNext();
-            return;
-        }
-        m_body += reply->read(m_options.maxBodyBytes + 1 - m_body.size());
-        if (m_body.size() > m_options.maxBodyBytes) {
-            tryNext();
-            return;
-        }
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString text = decoder.decode(m_body);
+        m_exchange = nullptr;
         std::optional<std::string> address;
-        if (!decoder.hasError()) {
-            address = parse(text);
+        if (answer.body) {
+            QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            const QString text = decoder.decode(*answer.body);
+            if (!decoder.hasError()) {
+                address = parse(text);
+            }
         }
         if (address) {
             finish(std::move(address));
@@ -152,13 +110,10 @@ private:
         });
     }
 
-    QNetworkAccessManager& m_manager;
     Options m_options;
     Completion m_completion;
     qsizetype m_next = 0;
-    QPointer<QNetworkReply> m_reply;
-    QTimer m_deadline;
-    QByteArray m_body;
+    QPointer<HttpsGet> m_exchange;
 };
 
 } // namespace
@@ -169,8 +124,8 @@ const QStringList& defaultEndpoints() {
     return endpoints;
 }
 
-void fetch(QNetworkAccessManager& manager, const Options& options, Completion completion) {
-    auto* lookup = new Lookup(manager, options, std::move(completion));
+void fetch(QObject& owner, const Options& options, Completion completion) {
+    auto* lookup = new Lookup(owner, options, std::move(completion));
     lookup->tryNext();
 }
 

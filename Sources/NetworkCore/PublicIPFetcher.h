@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QSslConfiguration>
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -8,7 +7,7 @@
 #include <optional>
 #include <string>
 
-class QNetworkAccessManager;
+class QObject;
 
 namespace velto::PublicIPFetcher {
 
@@ -23,8 +22,11 @@ inline constexpr qint64 kMaxBodyBytes = 256;
 
 struct Options {
     QStringList endpoints = defaultEndpoints();
-    /// Whose certificates are trusted. Peers are verified whatever it says.
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    /// A PEM file of the only certificate authorities trusted; empty trusts the
+    /// system's. Peers are verified either way.
+    QString trustedCertificatesFile;
+    /// The download helper that runs each exchange; empty means the running app's.
+    QString helperPath;
     std::chrono::milliseconds timeout = kTimeout;
     qint64 maxBodyBytes = kMaxBodyBytes;
 };
@@ -36,11 +38,11 @@ using Completion = std::function<void(std::optional<std::string>)>;
  * with status 200 and a UTF-8 body that parse() accepts, within the time and size
  * limits. Anything else moves on to the next endpoint; none left gives absent.
  *
- * The exchange runs on the network access manager's own thread; @p completion runs
- * once, on the main thread, on a later turn of the loop than this call. Destroying
- * @p manager first cancels the lookup and drops the completion.
+ * Each exchange runs in the download helper's process (see VeltoPluginKit/HttpsGet.h);
+ * @p completion runs once, on the main thread, on a later turn of the loop than this
+ * call. Destroying @p owner first cancels the lookup and drops the completion.
  */
-void fetch(QNetworkAccessManager& manager, const Options& options, Completion completion);
+void fetch(QObject& owner, const Options& options, Completion completion);
 
 /**
  * The acceptance rule for one response body: trimmed of white space at both ends,

@@ -2,6 +2,7 @@
 
 #include "Platform/JsonObject.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,7 +15,6 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <memory>
-#include <openssl/evp.h>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,11 +61,6 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 using DirPtr = std::unique_ptr<DIR, DirCloser>;
-
-struct DigestContextFree {
-    void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-};
-using DigestContextPtr = std::unique_ptr<EVP_MD_CTX, DigestContextFree>;
 
 QString errnoText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -238,9 +233,9 @@ std::optional<SealedFile> parseEntry(const QJsonValue& value) {
 
 // Reads an open regular file to its end and returns the lowercase hex SHA-256.
 Result<QByteArray> hashFile(int fd, const QString& shownPath) {
-    const DigestContextPtr context(EVP_MD_CTX_new());
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
-        return Result<QByteArray>::failure(shownPath + QStringLiteral(": cannot start SHA-256"));
+    // Qt's own SHA-256: the host checks every bundle at start, and a crypto library
+    // loaded for that alone would stay resident for the app's whole life.
+    QCryptographicHash hash(QCryptographicHash::Sha256);
     char buffer[64 * 1024];
     for (;;) {
         const ssize_t count = ::read(fd, buffer, sizeof buffer);
@@ -251,15 +246,9 @@ Result<QByteArray> hashFile(int fd, const QString& shownPath) {
                 QStringLiteral("cannot read %1: %2").arg(shownPath, errnoText(errno)));
         if (count == 0)
             break;
-        if (EVP_DigestUpdate(context.get(), buffer, static_cast<size_t>(count)) != 1)
-            return Result<QByteArray>::failure(shownPath + QStringLiteral(": SHA-256 failed"));
+        hash.addData(QByteArrayView(buffer, count));
     }
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (EVP_DigestFinal_ex(context.get(), digest, &length) != 1)
-        return Result<QByteArray>::failure(shownPath + QStringLiteral(": SHA-256 failed"));
-    return QByteArray(reinterpret_cast<const char*>(digest), static_cast<qsizetype>(length))
-        .toHex();
+    return hash.result().toHex();
 }
 
 // A link may only point at something in its own folder or below: no absolute
@@ -534,13 +523,7 @@ Result<std::optional<QByteArray>> readSealFile(const QString& bundlePath,
 }
 
 QByteArray sha256Hex(QByteArrayView bytes) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (EVP_Digest(bytes.data(), static_cast<size_t>(bytes.size()), digest, &length, EVP_sha256(),
-                   nullptr) != 1)
-        return QByteArray();
-    return QByteArray(reinterpret_cast<const char*>(digest), static_cast<qsizetype>(length))
-        .toHex();
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
 }
 
 } // namespace velto::platform::CodeResources

@@ -1,7 +1,6 @@
 #include "Platform/LinuxUpdater.h"
 
 #include "Platform/BundleVersion.h"
-#include "Platform/FeedDownload.h"
 #include "Platform/InfoDictionary.h"
 #include "Platform/UpdateAlert.h"
 #include "Platform/UpdateSchedule.h"
@@ -11,6 +10,7 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QMessageBox>
+#include <VeltoPluginKit/HttpsGet.h>
 #include <algorithm>
 #include <limits>
 
@@ -75,14 +75,13 @@ LinuxUpdater::LinuxUpdater(UpdaterConfiguration configuration, UserDefaults& def
         m_configuration.openURL = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     m_configuration.maxFeedBytes =
         std::clamp<qint64>(m_configuration.maxFeedBytes, 0, Appcast::kMaxBytes);
-    m_network.setStrictTransportSecurityEnabled(true);
     m_schedule.setSingleShot(true);
     m_schedule.setTimerType(Qt::VeryCoarseTimer);
     connect(&m_schedule, &QTimer::timeout, this, [this] { beginCheck(false); });
 }
 
 LinuxUpdater::~LinuxUpdater() {
-    // The download holds a reply of m_network: let it go while both exist.
+    // Stops the helper before the members its completion uses go.
     delete m_download.data();
 }
 
@@ -127,10 +126,20 @@ void LinuxUpdater::beginCheck(bool userInitiated) {
     }
 
     setCanCheck(false);
-    m_download = new FeedDownload(
-        m_network, feedURL, m_configuration.tls,
-        {m_configuration.requestTimeout, m_configuration.maxFeedBytes},
-        [this, feedURL](Result<QByteArray> body) { feedArrived(feedURL, std::move(body)); }, this);
+    HttpsGet::Request request;
+    request.url = feedURL;
+    request.timeout = m_configuration.requestTimeout;
+    request.maxBytes = m_configuration.maxFeedBytes;
+    request.accept = "application/rss+xml, application/xml;q=0.9, text/xml;q=0.8";
+    request.trustedCertificatesFile = m_configuration.trustedCertificatesFile;
+    request.helperPath = m_configuration.fetchHelperPath;
+    m_download = new HttpsGet(
+        std::move(request),
+        [this, feedURL](HttpsGet::Answer answer) {
+            feedArrived(feedURL, answer.body ? Result<QByteArray>(std::move(*answer.body))
+                                             : Result<QByteArray>::failure(answer.failure));
+        },
+        this);
 }
 
 void LinuxUpdater::feedArrived(const QUrl& feedURL, Result<QByteArray> feed) {

@@ -5,9 +5,7 @@
 #include "Platform/Updater.h"
 
 #include <QJsonObject>
-#include <QNetworkAccessManager>
 #include <QPointer>
-#include <QSslConfiguration>
 #include <QTimer>
 #include <QUrl>
 #include <chrono>
@@ -17,9 +15,12 @@
 
 class QMessageBox;
 
+namespace velto {
+class HttpsGet;
+}
+
 namespace velto::platform {
 
-class FeedDownload;
 class UserDefaults;
 
 /// How the updater runs; the defaults are those of the application.
@@ -41,10 +42,13 @@ struct UpdaterConfiguration {
     qint64 maxFeedBytes = Appcast::kMaxBytes;
 
     /**
-     * TLS settings for the feed; tests put their own certificate authority in
-     * its CA certificates. Peer verification is on whatever this says.
+     * A PEM file of the only certificate authorities trusted for the feed; empty
+     * trusts the system's. Tests put their own authority here. The peer is
+     * verified either way.
      */
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    QString trustedCertificatesFile;
+    /// The download helper; empty means the one in the running app.
+    QString fetchHelperPath;
     /// Opens a download page; empty means the desktop's web browser.
     std::function<bool(const QUrl&)> openURL;
 
@@ -66,8 +70,8 @@ struct UpdateCheckOutcome {
 };
 
 /**
- * The updater on Qt Network. Creation starts it: with automatic checks on, the
- * first check is scheduled at once. Each check asks the delegate for the feed,
+ * The updater, fetching through the download helper (HttpsGet). Creation starts it: with automatic
+ * checks on, the first check is scheduled at once. Each check asks the delegate for the feed,
  * fetches it (bounded by the request timeout and the size cap), and compares
  * its newest item with CFBundleVersion. A newer version is always shown; "up
  * to date" and failures only for a check the user asked for. The automatic
@@ -123,9 +127,8 @@ private:
     UserDefaults& m_defaults;
     UpdaterDelegate& m_delegate;
     UserDriverDelegate& m_userDriver;
-    QNetworkAccessManager m_network;
     QTimer m_schedule;
-    QPointer<FeedDownload> m_download;
+    QPointer<HttpsGet> m_download;
     bool m_canCheck = true;
     bool m_userWaiting = false;
     std::optional<UpdateCheckOutcome> m_lastOutcome;

@@ -1,5 +1,7 @@
 #include "SingleInstance.h"
 
+#include "Platform/LocalLineServer.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusError>
@@ -8,8 +10,7 @@
 #include <QDBusReply>
 #include <QDir>
 #include <QEventLoop>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QFile>
 #include <QLockFile>
 #include <QTimer>
 #include <unistd.h>
@@ -24,10 +25,6 @@ const QString kInterface = QStringLiteral("org.velto.Application");
 const QString kMethod = QStringLiteral("Reopen");
 const QByteArray kRequestLine = QByteArrayLiteral("reopen\n");
 const QByteArray kAnswerLine = QByteArrayLiteral("ok\n");
-/// Longest line a client may send before it is cut off.
-constexpr qint64 kMaxRequestBytes = 64;
-/// How long a connected client may take to send its line.
-constexpr int kClientMilliseconds = 5000;
 /// Claiming and asking are retried this often when the holder goes away in between.
 constexpr int kAttempts = 3;
 
@@ -69,32 +66,17 @@ Answer askOverBus(QDBusConnection& bus, const QString& name, int timeoutMillisec
 }
 
 Answer askOverSocket(const QString& path, int timeoutMilliseconds) {
-    QLocalSocket socket;
-    QEventLoop loop;
-    bool done = false;
-    bool connected = false;
-    bool taken = false;
-    const auto finish = [&] {
-        done = true;
-        loop.quit();
-    };
-    QObject::connect(&socket, &QLocalSocket::connected, &loop, [&] {
-        connected = true;
-        socket.write(kRequestLine);
-    });
-    QObject::connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
-        if (!socket.canReadLine())
-            return;
-        taken = socket.readLine(kMaxRequestBytes) == kAnswerLine;
-        finish();
-    });
-    QObject::connect(&socket, &QLocalSocket::errorOccurred, &loop, finish);
-    QObject::connect(&socket, &QLocalSocket::disconnected, &loop, finish);
-    socket.connectToServer(path);
-    waitFor(loop, done, timeoutMilliseconds);
-    if (taken)
-        return Answer::Taken;
-    return connected ? Answer::Silent : Answer::NoHolder;
+    const LocalLineServer::Reply reply =
+        LocalLineServer::ask(path, kRequestLine, std::chrono::milliseconds(timeoutMilliseconds));
+    switch (reply.reach) {
+    case LocalLineServer::Reach::Answered:
+        return reply.line == kAnswerLine ? Answer::Taken : Answer::Silent;
+    case LocalLineServer::Reach::NobodyListens:
+        return Answer::NoHolder;
+    case LocalLineServer::Reach::NoAnswer:
+        break;
+    }
+    return Answer::Silent;
 }
 
 } // namespace
@@ -120,8 +102,7 @@ SingleInstance::SingleInstance(QString name, Channel channel, QObject* parent)
 }
 
 SingleInstance::~SingleInstance() {
-    if (m_server)
-        m_server->close();
+    m_server.reset();
     if (m_bus) {
         if (m_claimed)
             m_bus->unregisterService(m_name);
@@ -197,43 +178,19 @@ SingleInstance::Outcome SingleInstance::claimOverSocket(int timeoutMilliseconds)
         if (answer == Answer::Silent)
             return Outcome::Unavailable;
         // Nobody listens: what is left is a socket file of a process that ended.
-        QLocalServer::removeServer(path);
-        m_server = std::make_unique<QLocalServer>();
-        m_server->setSocketOptions(QLocalServer::UserAccessOption);
-        connect(m_server.get(), &QLocalServer::newConnection, this,
-                &SingleInstance::acceptSocketClients);
-        if (m_server->listen(path)) {
+        QFile::remove(path);
+        m_server = LocalLineServer::listen(path, [this](const QByteArray& line) {
+            if (line != kRequestLine)
+                return QByteArray();
+            receiveRequest();
+            return kAnswerLine;
+        });
+        if (m_server) {
             m_claimed = true;
             return Outcome::Claimed;
         }
-        m_server.reset();
     }
     return Outcome::Unavailable;
-}
-
-void SingleInstance::acceptSocketClients() {
-    while (QLocalSocket* client = m_server->nextPendingConnection()) {
-        connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-        auto* cutOff = new QTimer(client);
-        cutOff->setSingleShot(true);
-        connect(cutOff, &QTimer::timeout, client, &QLocalSocket::abort);
-        cutOff->start(kClientMilliseconds);
-        connect(client, &QLocalSocket::readyRead, this, [this, client] {
-            if (!client->canReadLine()) {
-                if (client->bytesAvailable() > kMaxRequestBytes)
-                    client->abort();
-                return;
-            }
-            const bool isRequest = client->readLine(kMaxRequestBytes) == kRequestLine;
-            if (isRequest) {
-                client->write(kAnswerLine);
-                client->flush();
-            }
-            client->disconnectFromServer();
-            if (isRequest)
-                receiveRequest();
-        });
-    }
 }
 
 void SingleInstance::setOnRequest(QObject* context, std::function<void()> handler) {

@@ -7,9 +7,10 @@
 #include <memory>
 
 class QDBusConnection;
-class QLocalServer;
 
 namespace velto::platform {
+
+class LocalLineServer;
 
 /**
  * One running copy of the application per user. The first launch claims a
@@ -65,14 +66,13 @@ public:
 private:
     Outcome claimOverBus(int timeoutMilliseconds);
     Outcome claimOverSocket(int timeoutMilliseconds);
-    void acceptSocketClients();
 
     QString m_name;
     Channel m_channel;
     QString m_connectionName;
     std::unique_ptr<QDBusConnection> m_bus;
     QObject* m_receiver = nullptr;
-    std::unique_ptr<QLocalServer> m_server;
+    std::unique_ptr<LocalLineServer> m_server;
     bool m_claimed = false;
     bool m_pending = false;
     QPointer<QObject> m_context;

@@ -103,10 +103,4 @@ void LoopbackHttpsServer::serve(QSslSocket* socket) {
     });
 }
 
-QSslConfiguration trusting(const QString& certificatePath) {
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.setCaCertificates({QSslCertificate(readFile(certificatePath))});
-    return tls;
-}
-
 } // namespace velto::test

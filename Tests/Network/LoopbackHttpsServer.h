@@ -43,7 +43,4 @@ private:
     QByteArray m_lastRequestLine;
 };
 
-/// A TLS configuration that trusts only the certificate in @p certificatePath.
-QSslConfiguration trusting(const QString& certificatePath);
-
 } // namespace velto::test

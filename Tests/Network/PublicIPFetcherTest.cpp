@@ -5,7 +5,6 @@
 #include "Support/TestEnvironment.h"
 
 #include <QElapsedTimer>
-#include <QNetworkAccessManager>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -57,14 +56,15 @@ protected:
           primary(certificate.certificatePath, certificate.privateKeyPath),
           fallback(certificate.certificatePath, certificate.privateKeyPath) {
         options.endpoints = {primary.url(), fallback.url()};
-        options.tls = test::trusting(certificate.certificatePath);
+        options.trustedCertificatesFile = certificate.certificatePath;
+        options.helperPath = QStringLiteral(VELTO_FETCH_HELPER);
         fallback.answer(200, "198.51.100.2\n");
     }
 
     std::optional<std::string> fetch() {
         bool done = false;
         std::optional<std::string> result;
-        PublicIPFetcher::fetch(manager, options, [&](std::optional<std::string> address) {
+        PublicIPFetcher::fetch(owner, options, [&](std::optional<std::string> address) {
             done = true;
             result = std::move(address);
         });
@@ -76,7 +76,7 @@ protected:
     test::TestCertificate certificate;
     test::LoopbackHttpsServer primary;
     test::LoopbackHttpsServer fallback;
-    QNetworkAccessManager manager;
+    QObject owner;
     PublicIPFetcher::Options options;
 };
 
@@ -128,7 +128,7 @@ TEST_F(PublicIPFetcherTest, BothFailingGivesAbsentAndOnlyHttpsIsAsked) {
 
 TEST_F(PublicIPFetcherTest, UntrustedCertificateIsRefused) {
     primary.answer(200, "203.0.113.7");
-    options.tls = QSslConfiguration::defaultConfiguration(); // the system's CAs only
+    options.trustedCertificatesFile.clear(); // the system's CAs only
     options.endpoints = {primary.url()};
     EXPECT_EQ(fetch(), std::nullopt);
     EXPECT_EQ(primary.requests(), 0) << "no request is sent over an unverified connection";
@@ -139,7 +139,7 @@ TEST_F(PublicIPFetcherTest, UntrustedCertificateIsRefused) {
                                   {QStringLiteral("DNS:elsewhere.example")});
     test::LoopbackHttpsServer misnamed(other.certificatePath, other.privateKeyPath);
     misnamed.answer(200, "203.0.113.7");
-    options.tls = test::trusting(other.certificatePath);
+    options.trustedCertificatesFile = other.certificatePath;
     options.endpoints = {misnamed.url()};
     EXPECT_EQ(fetch(), std::nullopt);
     EXPECT_EQ(misnamed.requests(), 0);

@@ -55,9 +55,9 @@ bool LoopbackHttpsServer::start() {
     const QSslKey key(keyFile.readAll(), QSsl::Ec, QSsl::Pem);
     if (key.isNull())
         return false;
-    m_certificate = certificates.front();
+    m_certificatePath = made.certificatePath;
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setLocalCertificate(m_certificate);
+    configuration.setLocalCertificate(certificates.front());
     configuration.setPrivateKey(key);
     configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
     m_server.setSslConfiguration(configuration);
@@ -70,12 +70,6 @@ QUrl LoopbackHttpsServer::url(const QString& path) const {
 
 void LoopbackHttpsServer::route(const QString& path, Response response) {
     m_routes.insert(path, std::move(response));
-}
-
-QSslConfiguration LoopbackHttpsServer::clientTrust() const {
-    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setCaCertificates({m_certificate});
-    return configuration;
 }
 
 void LoopbackHttpsServer::serve(QTcpSocket* socket) {

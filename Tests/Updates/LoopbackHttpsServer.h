@@ -17,7 +17,7 @@ namespace velto::test {
  * An HTTPS server on 127.0.0.1 for the updater's tests, in the test's own
  * thread: it works only while the main loop runs, so a test that gets answers
  * also shows that the client never blocked the loop. Its certificate is made
- * at start and trusted only by clientTrust().
+ * at start and trusted only through certificatePath().
  */
 class LoopbackHttpsServer : public QObject {
 public:
@@ -45,15 +45,15 @@ public:
     void route(const QString& path, Response response);
     /// The path of every request, in the order they came.
     const QStringList& requestedPaths() const { return m_requestedPaths; }
-    /// The client side's TLS settings: the server's certificate as the only authority.
-    QSslConfiguration clientTrust() const;
+    /// The server's certificate in PEM: what the client trusts as its only authority.
+    const QString& certificatePath() const { return m_certificatePath; }
 
 private:
     void serve(QTcpSocket* socket);
     void respond(QTcpSocket* socket, const QByteArray& request);
 
     QSslServer m_server;
-    QSslCertificate m_certificate;
+    QString m_certificatePath;
     QHash<QString, Response> m_routes;
     QStringList m_requestedPaths;
 };

@@ -79,7 +79,8 @@ protected:
         c.shortVersion = QStringLiteral("1.4");
         c.soonestCheck = 1h; // no automatic check unless a test asks for one
         c.requestTimeout = 5s;
-        c.tls = server.clientTrust();
+        c.trustedCertificatesFile = server.certificatePath();
+        c.fetchHelperPath = QStringLiteral(VELTO_FETCH_HELPER);
         c.openURL = [this](const QUrl& url) {
             opened.append(url);
             return true;
@@ -219,8 +220,7 @@ TEST_F(UpdaterHttps, AServerThatNeverAnswersTimesOutWithoutBlockingTheLoop) {
 
 TEST_F(UpdaterHttps, ACertificateTheUpdaterDoesNotTrustFailsTheCheck) {
     platform::UpdaterConfiguration c = configuration();
-    c.tls = QSslConfiguration::defaultConfiguration();
-    c.tls.setPeerVerifyMode(QSslSocket::VerifyNone); // the updater verifies whatever it is given
+    c.trustedCertificatesFile.clear(); // the system's authorities, which never signed the test's
     const auto updater = start(std::move(c));
     const UpdateCheckOutcome outcome = check(*updater);
     EXPECT_EQ(outcome.kind, UpdateCheckOutcome::Kind::Failed);

@@ -17,7 +17,7 @@ class QNetworkReply;
 namespace velto::platform {
 
 /**
- * One HTTPS GET of an update feed, bounded in time and size. The completion
+ * One HTTPS GET, bounded in time and size: what the download helper runs. The completion
  * runs exactly once, on the main thread, always on a later turn of the loop
  * than the call that made the download: with the body of a 200 answer, or a
  * failure saying what went wrong (the deadline passed, the body grew past the
@@ -25,10 +25,10 @@ namespace velto::platform {
  * aborts the request and drops the completion.
  *
  * Certificates are always verified: whatever @p tls says, the peer must present
- * a chain that its CA certificates trust, for the host in @p url. Redirects
+ * a chain that the CA certificates of @p options trust, for the host in @p url. Redirects
  * are followed only where they are no less safe (never from https to http).
  */
-class FeedDownload final : public QObject {
+class HttpsDownload final : public QObject {
     Q_OBJECT
 public:
     struct Limits {
@@ -37,14 +37,19 @@ public:
         std::chrono::milliseconds timeout;
         qint64 maxBytes;
     };
+    struct Options {
+        QSslConfiguration tls;
+        /// The Accept header; empty sends none.
+        QByteArray accept;
+    };
     using Completion = std::function<void(Result<QByteArray>)>;
 
-    FeedDownload(QNetworkAccessManager& manager, const QUrl& url, const QSslConfiguration& tls,
-                 Limits limits, Completion completion, QObject* parent = nullptr);
-    ~FeedDownload() override;
+    HttpsDownload(QNetworkAccessManager& manager, const QUrl& url, const Options& options,
+                  Limits limits, Completion completion, QObject* parent = nullptr);
+    ~HttpsDownload() override;
 
-    FeedDownload(const FeedDownload&) = delete;
-    FeedDownload& operator=(const FeedDownload&) = delete;
+    HttpsDownload(const HttpsDownload&) = delete;
+    HttpsDownload& operator=(const HttpsDownload&) = delete;
 
 private:
     void readBody();

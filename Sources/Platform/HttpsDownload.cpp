@@ -1,4 +1,4 @@
-#include "Platform/FeedDownload.h"
+#include "Platform/HttpsDownload.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -16,12 +16,12 @@ QString secondsText(std::chrono::milliseconds duration) {
 
 } // namespace
 
-FeedDownload::FeedDownload(QNetworkAccessManager& manager, const QUrl& url,
-                           const QSslConfiguration& tls, Limits limits, Completion completion,
-                           QObject* parent)
+HttpsDownload::HttpsDownload(QNetworkAccessManager& manager, const QUrl& url,
+                             const Options& options, Limits limits, Completion completion,
+                             QObject* parent)
     : QObject(parent), m_url(url), m_limits(limits), m_completion(std::move(completion)) {
     QNetworkRequest request(url);
-    QSslConfiguration verified = tls;
+    QSslConfiguration verified = options.tls;
     verified.setPeerVerifyMode(QSslSocket::VerifyPeer);
     request.setSslConfiguration(verified);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
@@ -31,7 +31,8 @@ FeedDownload::FeedDownload(QNetworkAccessManager& manager, const QUrl& url,
                          QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
-    request.setRawHeader("Accept", "application/rss+xml, application/xml;q=0.9, text/xml;q=0.8");
+    if (!options.accept.isEmpty())
+        request.setRawHeader("Accept", options.accept);
 
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, [this] {
@@ -41,12 +42,12 @@ FeedDownload::FeedDownload(QNetworkAccessManager& manager, const QUrl& url,
     m_deadline.start(m_limits.timeout);
 
     m_reply = manager.get(request);
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, &FeedDownload::checkAnnouncedLength);
-    connect(m_reply, &QNetworkReply::readyRead, this, &FeedDownload::readBody);
-    connect(m_reply, &QNetworkReply::finished, this, &FeedDownload::replyFinished);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, &HttpsDownload::checkAnnouncedLength);
+    connect(m_reply, &QNetworkReply::readyRead, this, &HttpsDownload::readBody);
+    connect(m_reply, &QNetworkReply::finished, this, &HttpsDownload::replyFinished);
 }
 
-FeedDownload::~FeedDownload() {
+HttpsDownload::~HttpsDownload() {
     m_done = true;
     if (m_reply) {
         m_reply->disconnect(this);
@@ -55,26 +56,26 @@ FeedDownload::~FeedDownload() {
     }
 }
 
-void FeedDownload::checkAnnouncedLength() {
+void HttpsDownload::checkAnnouncedLength() {
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
     if (length.isValid() && length.toLongLong() > m_limits.maxBytes)
-        abandon(QStringLiteral("The update feed at %1 is larger than %2 bytes.")
+        abandon(QStringLiteral("The answer from %1 is larger than %2 bytes.")
                     .arg(m_url.host())
                     .arg(m_limits.maxBytes));
 }
 
-void FeedDownload::readBody() {
+void HttpsDownload::readBody() {
     if (m_done)
         return;
     // Read no more than one byte past the cap: enough to know it was exceeded.
     m_body += m_reply->read(m_limits.maxBytes + 1 - m_body.size());
     if (m_body.size() > m_limits.maxBytes)
-        abandon(QStringLiteral("The update feed at %1 is larger than %2 bytes.")
+        abandon(QStringLiteral("The answer from %1 is larger than %2 bytes.")
                     .arg(m_url.host())
                     .arg(m_limits.maxBytes));
 }
 
-void FeedDownload::replyFinished() {
+void HttpsDownload::replyFinished() {
     if (m_done)
         return;
     readBody();
@@ -82,8 +83,7 @@ void FeedDownload::replyFinished() {
         return;
     if (m_reply->error() == QNetworkReply::InsecureRedirectError) {
         complete(Result<QByteArray>::failure(
-            QStringLiteral("The update feed at %1 redirected to an insecure address.")
-                .arg(m_url.host())));
+            QStringLiteral("%1 redirected to an insecure address.").arg(m_url.host())));
         return;
     }
     const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -110,13 +110,14 @@ void FeedDownload::replyFinished() {
         return;
     default:
         complete(Result<QByteArray>::failure(
-            QStringLiteral("Could not fetch the update feed from %1: %2")
-                .arg(m_url.host(), m_reply->errorString())));
+            QStringLiteral("Could not fetch %1: %2")
+                .arg(m_url.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemoveQuery),
+                     m_reply->errorString())));
         return;
     }
 }
 
-void FeedDownload::abandon(const QString& reason) {
+void HttpsDownload::abandon(const QString& reason) {
     if (m_done)
         return;
     if (m_reply) {
@@ -126,7 +127,7 @@ void FeedDownload::abandon(const QString& reason) {
     complete(Result<QByteArray>::failure(reason));
 }
 
-void FeedDownload::complete(Result<QByteArray> result) {
+void HttpsDownload::complete(Result<QByteArray> result) {
     if (m_done)
         return;
     m_done = true;
