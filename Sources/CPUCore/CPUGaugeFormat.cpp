@@ -1,6 +1,6 @@
 #include "CPUCore/CPUGaugeFormat.h"
 
-#include <cstdio>
+#include <VeltoPluginKit/FixedText.h>
 
 namespace velto::CPUGaugeFormat {
 
@@ -27,21 +27,15 @@ QColor loadColor(LoadLevel level, const QColor& primary) {
 }
 
 QString percent(double fraction) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%3.0f%%", fraction * 100.0);
-    return QString::fromLatin1(text);
+    return FixedText::text(fraction * 100.0, 0, 3) + QLatin1Char('%');
 }
 
 QString total(double fraction) {
-    char text[48];
-    std::snprintf(text, sizeof text, "Total  %.0f%%", fraction * 100.0);
-    return QString::fromLatin1(text);
+    return QLatin1String("Total  ") + FixedText::text(fraction * 100.0, 0) + QLatin1Char('%');
 }
 
 QString coreLabel(std::size_t index) {
-    char text[32];
-    std::snprintf(text, sizeof text, "Core %llu", static_cast<unsigned long long>(index) + 1);
-    return QString::fromLatin1(text);
+    return QLatin1String("Core ") + QString::number(static_cast<qulonglong>(index) + 1);
 }
 
 QString waitingText() {

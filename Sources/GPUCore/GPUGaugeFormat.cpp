@@ -1,6 +1,6 @@
 #include "GPUCore/GPUGaugeFormat.h"
 
-#include <cstdio>
+#include <VeltoPluginKit/FixedText.h>
 
 namespace velto::GPUGaugeFormat {
 
@@ -8,15 +8,11 @@ QString menuBarText(std::optional<double> fraction) {
     if (!fraction) {
         return QStringLiteral("  \u2014 ");
     }
-    char text[32];
-    std::snprintf(text, sizeof text, "%3.0f%%", *fraction * 100.0);
-    return QString::fromLatin1(text);
+    return FixedText::text(*fraction * 100.0, 0, 3) + QLatin1Char('%');
 }
 
 QString utilizationText(double fraction) {
-    char text[48];
-    std::snprintf(text, sizeof text, "Utilization  %.0f%%", fraction * 100.0);
-    return QString::fromLatin1(text);
+    return QLatin1String("Utilization  ") + FixedText::text(fraction * 100.0, 0) + QLatin1Char('%');
 }
 
 QString notReportedText() {

@@ -1,8 +1,8 @@
 #include "NetworkCore/RateFormat.h"
 
+#include <VeltoPluginKit/FixedText.h>
 #include <array>
 #include <cmath>
-#include <cstdio>
 
 namespace velto::RateFormat {
 namespace {
@@ -19,10 +19,7 @@ std::string string(double bytesPerSecond) {
         value /= 1024.0;
         ++unit;
     }
-    // The widest finite double in TB/s has 297 digits before the point.
-    char text[400];
-    const int length = std::snprintf(text, sizeof text, "%5.1f %s", value, kUnits[unit]);
-    return length > 0 ? std::string(text, static_cast<std::size_t>(length)) : std::string();
+    return FixedText::string(value, 1, 5) + ' ' + kUnits[unit];
 }
 
 } // namespace velto::RateFormat

@@ -63,75 +63,59 @@ QImage drawn(QWidget& view, int height) {
     return image;
 }
 
-QFont FigureFonts::at(int pixelSize) {
-    const auto found = m_fonts.find(pixelSize);
-    if (found != m_fonts.end())
-        return found->second;
+QFont figureFont() {
     QFont font;
     font.setBold(true);
-    font.setPixelSize(pixelSize);
-    // Loads the engine, which the kept font then holds.
+    font.setPixelSize(kReferenceSize);
+    // Loads the engine, which the font then holds.
     QFontMetricsF(font).height();
-    if (m_fonts.size() < kMaxKept)
-        m_fonts.emplace(pixelSize, font);
     return font;
 }
 
-FigureSpan FigureSpan::measure(const QStringList& figures, FigureFonts& fonts) {
-    FigureSpan span;
-    span.lines = static_cast<int>(figures.size());
+FigureOutlines FigureOutlines::of(const QStringList& figures, const QFont& font) {
+    FigureOutlines outlines;
     if (figures.isEmpty())
-        return span;
-    const QFontMetricsF reference(fonts.at(kReferenceSize));
-    for (const QString& figure : figures)
-        span.widestAtReference =
-            std::max(span.widestAtReference, reference.horizontalAdvance(figure));
-    span.capHeightAtReference = reference.capHeight();
-    return span;
+        return outlines;
+    const QFontMetricsF metrics(font);
+    outlines.capHeight = metrics.capHeight();
+    for (const QString& figure : figures) {
+        QPainterPath path;
+        path.addText(QPointF(0, 0), font, figure);
+        outlines.lines.push_back(std::move(path));
+        outlines.advances.push_back(metrics.horizontalAdvance(figure));
+        outlines.widest = std::max(outlines.widest, outlines.advances.back());
+    }
+    return outlines;
 }
 
-QImage figures(const QStringList& figures, const FigureSpan& span, int size, const QColor& color,
-               FigureFonts& fonts) {
+QImage figures(const FigureOutlines& outlines, int size, const QColor& color) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    if (figures.isEmpty() || size <= 0 || span.lines != figures.size())
+    const auto lines = static_cast<int>(outlines.lines.size());
+    if (lines == 0 || size <= 0 || outlines.widest <= 0 || outlines.capHeight <= 0)
         return image;
-    const double lineHeight = double(size) / span.lines;
-    // The largest pixel size at which the widest figure fits across and each
-    // line fits down. Text grows about linearly with the pixel size: estimate
-    // from the measurement at the reference size, then step down the little
-    // that hinting adds.
-    std::vector<double> advances(figures.size());
-    double capHeight = 0;
-    const auto fits = [&](int pixelSize) {
-        const QFontMetricsF metrics(fonts.at(pixelSize));
-        double widest = 0;
-        for (qsizetype line = 0; line < figures.size(); ++line) {
-            advances[line] = metrics.horizontalAdvance(figures[line]);
-            widest = std::max(widest, advances[line]);
-        }
-        capHeight = metrics.capHeight();
-        return widest <= size && capHeight <= lineHeight * 0.86;
-    };
-    const double byWidth =
-        span.widestAtReference > 0 ? size * kReferenceSize / span.widestAtReference : double(size);
-    const double byHeight = span.capHeightAtReference > 0
-                                ? lineHeight * 0.86 * kReferenceSize / span.capHeightAtReference
-                                : lineHeight;
-    int pixelSize =
-        std::clamp(static_cast<int>(std::min({byWidth, byHeight, lineHeight * 1.1})), 1, 4 * size);
-    while (!fits(pixelSize) && pixelSize > 1)
-        --pixelSize;
+    const double lineHeight = double(size) / lines;
+    // Outlines grow exactly with the scale: the widest figure fits across,
+    // each line's digits fill most of its height, and a lone short figure
+    // ("7") stops at the size a line of text that tall would have.
+    const double scale = std::min({size / outlines.widest, lineHeight * 0.86 / outlines.capHeight,
+                                   lineHeight * 1.1 / kReferenceSize});
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setFont(fonts.at(pixelSize));
-    painter.setPen(color);
-    // Each figure centred across, its digits centred down its line: placed
-    // from the measurements above, which spares a text layout per line.
-    for (int line = 0; line < span.lines; ++line) {
-        const double x = (size - advances[line]) / 2;
-        const double baseline = line * lineHeight + (lineHeight + capHeight) / 2;
-        painter.drawText(QPointF(x, baseline), figures[line]);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // The host's background is not known: a thin halo of the opposite
+    // lightness keeps dark digits legible on a dark panel, and light ones on
+    // a light panel.
+    QPen halo(color.lightness() < 128 ? QColor(255, 255, 255, 150) : QColor(0, 0, 0, 150));
+    halo.setCosmetic(true);
+    halo.setWidthF(std::max(1.2, size / 24.0));
+    halo.setJoinStyle(Qt::RoundJoin);
+    // Each figure centred across, its digits centred down its line.
+    for (int line = 0; line < lines; ++line) {
+        const double x = (size - outlines.advances[line] * scale) / 2;
+        const double baseline = line * lineHeight + (lineHeight + outlines.capHeight * scale) / 2;
+        painter.setTransform(QTransform(scale, 0, 0, scale, x, baseline));
+        painter.strokePath(outlines.lines[line], halo);
+        painter.fillPath(outlines.lines[line], color);
     }
     return image;
 }
@@ -147,27 +131,26 @@ QImage squared(const QImage& image, int size) {
     return square;
 }
 
-TrayPixmapList pixmaps(QWidget& view, FigureFonts& fonts) {
+TrayPixmapList pixmaps(QWidget& view, const QFont& figureFont) {
     std::vector<QImage> drawnImages;
     for (const int height : kHeights)
         drawnImages.push_back(drawn(view, height));
     const QStringList figureTexts = TrayLabel::figures(texts(view));
     const QColor color = textColor(view);
-    const FigureSpan span = FigureSpan::measure(figureTexts, fonts);
+    const FigureOutlines outlines = FigureOutlines::of(figureTexts, figureFont);
     TrayPixmapList list;
     for (std::size_t i = 0; i < kHeights.size(); ++i) {
         const int size = kHeights[i];
         // A drawn image that is square already, like the gear, stays as drawn.
         if (drawnImages[i].width() <= size)
             continue;
-        list.append(TrayPixmap::fromImage(figureTexts.isEmpty()
-                                              ? squared(drawnImages[i], size)
-                                              : figures(figureTexts, span, size, color, fonts)));
+        list.append(TrayPixmap::fromImage(figureTexts.isEmpty() ? squared(drawnImages[i], size)
+                                                                : figures(outlines, size, color)));
     }
     for (const QImage& image : drawnImages)
         list.append(TrayPixmap::fromImage(image));
     if (!figureTexts.isEmpty())
-        list.append(TrayPixmap::fromImage(figures(figureTexts, span, kLargeSquare, color, fonts)));
+        list.append(TrayPixmap::fromImage(figures(outlines, kLargeSquare, color)));
     return list;
 }
 

@@ -5,10 +5,10 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QPainterPath>
 #include <QStringList>
 #include <array>
-#include <cstddef>
-#include <map>
+#include <vector>
 
 class QWidget;
 
@@ -27,21 +27,17 @@ namespace TrayIconRenderer {
 inline constexpr std::array<int, 4> kHeights{16, 22, 24, 32};
 /// The side of the largest square image.
 inline constexpr int kLargeSquare = 64;
+/// The pixel size figures are laid out at, once, before they are scaled to each square.
+inline constexpr int kReferenceSize = 100;
 
 /**
- * The bold figure fonts of the sizes drawn so far. Qt lets go of the font
- * engine of a size no font refers to, and finding it again asks fontconfig,
- * which costs more than the drawing: whoever draws again and again keeps one
- * of these, and it must not outlive the application.
+ * The bold font figures are laid out in. Qt lets go of the font engine of a
+ * size no font refers to, and finding it again asks fontconfig, which costs
+ * more than the drawing: whoever draws again and again keeps this font, and
+ * it must not outlive the application. One size serves every square, since
+ * the figures are scaled outlines, not glyphs rasterised at each size.
  */
-class FigureFonts {
-public:
-    QFont at(int pixelSize);
-
-private:
-    static constexpr std::size_t kMaxKept = 64;
-    std::map<int, QFont> m_fonts;
-};
+QFont figureFont();
 
 /// The texts of the labels shown inside @p view, top to bottom, then left to right.
 QStringList texts(const QWidget& view);
@@ -50,21 +46,19 @@ QColor textColor(const QWidget& view);
 
 /// @p view as drawn, with a transparent background, scaled to @p height pixels.
 QImage drawn(QWidget& view, int height);
-/// The pixel size figures are first measured at.
-inline constexpr int kReferenceSize = 100;
+/// Figures as outlines at kReferenceSize, laid out once for every square.
+struct FigureOutlines {
+    /// One outline per figure, its baseline at y 0 and its advance starting at x 0.
+    std::vector<QPainterPath> lines;
+    std::vector<double> advances;
+    double widest = 0;
+    double capHeight = 0;
 
-/// How wide and tall a set of figures is at kReferenceSize: measured once for every square.
-struct FigureSpan {
-    int lines = 0;
-    double widestAtReference = 0;
-    double capHeightAtReference = 0;
-
-    static FigureSpan measure(const QStringList& figures, FigureFonts& fonts);
+    static FigureOutlines of(const QStringList& figures, const QFont& font);
 };
 
-/// @p figures stacked in bold digits as large as fit a square of @p size pixels.
-QImage figures(const QStringList& figures, const FigureSpan& span, int size, const QColor& color,
-               FigureFonts& fonts);
+/// The figures stacked in digits as large as fit a square of @p size pixels.
+QImage figures(const FigureOutlines& outlines, int size, const QColor& color);
 /// @p image scaled to fit a square of @p size pixels, centred.
 QImage squared(const QImage& image, int size);
 
@@ -75,7 +69,7 @@ QImage squared(const QImage& image, int size);
  * square there; hosts that take the largest (Xfce's status tray) find the
  * large square rather than a wide reading they would shrink to a few pixels.
  */
-TrayPixmapList pixmaps(QWidget& view, FigureFonts& fonts);
+TrayPixmapList pixmaps(QWidget& view, const QFont& figureFont);
 
 } // namespace TrayIconRenderer
 } // namespace velto::platform

@@ -3,6 +3,7 @@
 #include "Platform/StatusItem.h"
 #include "Platform/TrayIconRenderer.h"
 
+#include <QFont>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -54,7 +55,7 @@ private:
     TrayStatusBar& m_bar;
     OwnStatusItem& m_ownItem;
     std::unique_ptr<StatusNotifierItem> m_exported;
-    TrayIconRenderer::FigureFonts m_figureFonts;
+    QFont m_figureFont = TrayIconRenderer::figureFont();
     QString m_labelGuide;
     int m_number;
     bool m_syncScheduled = false;

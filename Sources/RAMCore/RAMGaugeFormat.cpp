@@ -1,13 +1,11 @@
 #include "RAMCore/RAMGaugeFormat.h"
 
-#include <cstdio>
+#include <VeltoPluginKit/FixedText.h>
 
 namespace velto::RAMGaugeFormat {
 
 QString used(double fraction) {
-    char text[48];
-    std::snprintf(text, sizeof text, "Used  %.0f%%", fraction * 100.0);
-    return QString::fromLatin1(text);
+    return QLatin1String("Used  ") + FixedText::text(fraction * 100.0, 0) + QLatin1Char('%');
 }
 
 } // namespace velto::RAMGaugeFormat

@@ -9,8 +9,8 @@ namespace velto {
 
 /**
  * The small monochrome symbols that views place beside their texts ("cpu",
- * "memorychip", "network", "arrow.down", "arrow.up", "gearshape"), drawn from
- * SVG and tinted with a colour.
+ * "memorychip", "network", "arrow.down", "arrow.up", "gearshape"), drawn with
+ * QPainter on a 16 x 16 grid and tinted with a colour.
  */
 namespace SystemSymbol {
 
