@@ -35,10 +35,16 @@ bool Popover::isShown() const {
     return m_shown;
 }
 
+void Popover::setAboutToShow(std::function<void()> aboutToShow) {
+    m_aboutToShow = std::move(aboutToShow);
+}
+
 void Popover::show(const QRectF& rect, QWidget* anchor, RectEdge preferredEdge) {
     // A view that is not on screen gives the popover nothing to point at.
     if (!anchor || !anchor->isVisible())
         return;
+    if (!m_shown && m_aboutToShow)
+        m_aboutToShow();
     m_anchor = anchor;
     m_window->setAnchor(anchor);
     if (!m_shown)

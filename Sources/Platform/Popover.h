@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRectF>
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -35,6 +36,10 @@ public:
     void setContent(std::unique_ptr<QWidget> content);
     QWidget* content() const;
 
+    /// Runs each time a closed popover is about to be shown, before it is sized
+    /// to its content: where content that is only needed once seen is made.
+    void setAboutToShow(std::function<void()> aboutToShow);
+
     Behavior behavior() const { return m_behavior; }
     /// Takes effect on the next show.
     void setBehavior(Behavior behavior);
@@ -60,6 +65,7 @@ private:
 
     std::unique_ptr<PopoverWindow> m_window;
     QPointer<QWidget> m_anchor;
+    std::function<void()> m_aboutToShow;
     Behavior m_behavior = Behavior::ApplicationDefined;
     bool m_shown = false;
 };

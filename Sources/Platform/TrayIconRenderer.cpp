@@ -65,7 +65,6 @@ QImage drawn(QWidget& view, int height) {
 
 QFont figureFont() {
     QFont font;
-    font.setBold(true);
     font.setPixelSize(kReferenceSize);
     // Loads the engine, which the font then holds.
     QFontMetricsF(font).height();
@@ -98,23 +97,36 @@ QImage figures(const FigureOutlines& outlines, int size, const QColor& color) {
     // Outlines grow exactly with the scale: the widest figure fits across,
     // each line's digits fill most of its height, and a lone short figure
     // ("7") stops at the size a line of text that tall would have.
-    const double scale = std::min({size / outlines.widest, lineHeight * 0.86 / outlines.capHeight,
+    // Strokes around the outlines: one in the figures' own colour makes the
+    // regular face read as bold (a second, bold face would cost its own file
+    // and engine), one wider and of the opposite lightness is a halo. The
+    // host's background is not known: the halo keeps dark digits legible on
+    // a dark panel, and light ones on a light panel.
+    const double emboldenAtReference = kReferenceSize * 0.06;
+    const double haloPixels = std::max(1.0, size / 40.0);
+    // Outlines grow exactly with the scale: the widest figure, strokes
+    // included, fits across, each line's digits fill most of its height, and
+    // a lone short figure ("7") stops at the size a line of text that tall
+    // would have.
+    const double across = size - 2 * haloPixels;
+    const double scale = std::min({across / (outlines.widest + emboldenAtReference),
+                                   lineHeight * 0.86 / (outlines.capHeight + emboldenAtReference),
                                    lineHeight * 1.1 / kReferenceSize});
+    const double embolden = emboldenAtReference * scale;
+    QPen bold(color, embolden, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    bold.setCosmetic(true);
+    QPen halo(color.lightness() < 128 ? QColor(255, 255, 255, 150) : QColor(0, 0, 0, 150),
+              embolden + 2 * haloPixels, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    halo.setCosmetic(true);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    // The host's background is not known: a thin halo of the opposite
-    // lightness keeps dark digits legible on a dark panel, and light ones on
-    // a light panel.
-    QPen halo(color.lightness() < 128 ? QColor(255, 255, 255, 150) : QColor(0, 0, 0, 150));
-    halo.setCosmetic(true);
-    halo.setWidthF(std::max(1.2, size / 24.0));
-    halo.setJoinStyle(Qt::RoundJoin);
     // Each figure centred across, its digits centred down its line.
     for (int line = 0; line < lines; ++line) {
         const double x = (size - outlines.advances[line] * scale) / 2;
         const double baseline = line * lineHeight + (lineHeight + outlines.capHeight * scale) / 2;
         painter.setTransform(QTransform(scale, 0, 0, scale, x, baseline));
         painter.strokePath(outlines.lines[line], halo);
+        painter.strokePath(outlines.lines[line], bold);
         painter.fillPath(outlines.lines[line], color);
     }
     return image;

@@ -31,11 +31,11 @@ inline constexpr int kLargeSquare = 64;
 inline constexpr int kReferenceSize = 100;
 
 /**
- * The bold font figures are laid out in. Qt lets go of the font engine of a
- * size no font refers to, and finding it again asks fontconfig, which costs
- * more than the drawing: whoever draws again and again keeps this font, and
- * it must not outlive the application. One size serves every square, since
- * the figures are scaled outlines, not glyphs rasterised at each size.
+ * The font figures are laid out in (the regular face, drawn bold). Qt lets go of the font engine of
+ * a size no font refers to, and finding it again asks fontconfig, which costs more than the
+ * drawing: whoever draws again and again keeps this font, and it must not outlive the application.
+ * One size serves every square, since the figures are scaled outlines, not glyphs rasterised at
+ * each size.
  */
 QFont figureFont();
 
@@ -57,7 +57,7 @@ struct FigureOutlines {
     static FigureOutlines of(const QStringList& figures, const QFont& font);
 };
 
-/// The figures stacked in digits as large as fit a square of @p size pixels.
+/// The figures stacked in bold digits as large as fit a square of @p size pixels.
 QImage figures(const FigureOutlines& outlines, int size, const QColor& color);
 /// @p image scaled to fit a square of @p size pixels, centred.
 QImage squared(const QImage& image, int size);

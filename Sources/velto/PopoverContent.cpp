@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace velto::PopoverContent {
 
@@ -54,6 +55,20 @@ void fill(platform::Popover& popover, std::unique_ptr<QWidget> detailView,
           std::function<void()> openSettings) {
     popover.setContent(make(std::move(detailView), std::move(openSettings)));
     popover.setBehavior(platform::Popover::Behavior::Transient);
+}
+
+void fill(platform::Popover& popover, DetailViewMaker makeDetailView,
+          std::function<void()> openSettings) {
+    fill(popover, std::unique_ptr<QWidget>(), std::move(openSettings));
+    popover.setAboutToShow([&popover, makeDetailView = std::move(makeDetailView)]() mutable {
+        if (!makeDetailView)
+            return;
+        const DetailViewMaker make = std::exchange(makeDetailView, nullptr);
+        auto* stack =
+            popover.content() ? qobject_cast<QVBoxLayout*>(popover.content()->layout()) : nullptr;
+        if (std::unique_ptr<QWidget> detailView = make(); detailView && stack)
+            stack->insertWidget(0, detailView.release(), 0, Qt::AlignHCenter);
+    });
 }
 
 QAbstractButton* settingsButton(const QWidget* content) {

@@ -28,6 +28,16 @@ std::unique_ptr<QWidget> make(std::unique_ptr<QWidget> detailView,
 void fill(platform::Popover& popover, std::unique_ptr<QWidget> detailView,
           std::function<void()> openSettings);
 
+using DetailViewMaker = std::function<std::unique_ptr<QWidget>()>;
+
+/**
+ * The same, with the detail view made by @p makeDetailView the first time the
+ * popover opens, and kept from then on. A detail view follows its readings
+ * while it exists, seen or not: one never opened costs neither memory nor time.
+ */
+void fill(platform::Popover& popover, DetailViewMaker makeDetailView,
+          std::function<void()> openSettings);
+
 /// The "Settings…" button inside content from make(), or null.
 QAbstractButton* settingsButton(const QWidget* content);
 

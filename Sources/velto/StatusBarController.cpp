@@ -125,10 +125,16 @@ void StatusBarController::present(const WidgetList& widgets) {
                 self->widthChanged(*alive);
         });
 
-        PopoverContent::fill(*slot->popover, widget->detailView(), [self] {
-            if (self)
-                self->openSettings();
-        });
+        const std::weak_ptr<VeltoWidget> weakWidget = widget;
+        const auto makeDetailView = [weakWidget]() -> std::unique_ptr<QWidget> {
+            const auto alive = weakWidget.lock();
+            return alive ? alive->detailView() : nullptr;
+        };
+        PopoverContent::fill(*slot->popover, PopoverContent::DetailViewMaker(makeDetailView),
+                             [self] {
+                                 if (self)
+                                     self->openSettings();
+                             });
         m_popoverShower.track(*slot->popover);
 
         m_slots[widget->id()] = slot;

@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QTest>
 #include <QVBoxLayout>
@@ -225,4 +226,52 @@ TEST_F(PopoverShowerTest, RendersThePopoverBelowItsReading) {
     painter.end();
     EXPECT_TRUE(picture.save(test::renderPath(QStringLiteral("popover-below-reading.png"))));
     cpu.popover->performClose();
+}
+
+// A detail view follows its readings while it exists: one the user never
+// opens is never made, and one opened once is kept, above the "Settings…" row.
+TEST_F(PopoverShowerTest, MakesTheDetailViewWhenThePopoverFirstOpensAndKeepsIt) {
+    StatusItem* item = bar.statusItem(StatusItem::kVariableLength);
+    PassthroughHostingView hosting(std::make_unique<QLabel>(QStringLiteral("7%")));
+    item->button()->addSubview(&hosting);
+    hosting.setFrame(QRectF(2, 0, 30, bar.thickness()));
+    item->setLength(34);
+    Popover popover;
+    int made = 0;
+    QPointer<QLabel> detail;
+    PopoverContent::fill(popover,
+                         PopoverContent::DetailViewMaker([&]() -> std::unique_ptr<QWidget> {
+                             ++made;
+                             auto view = std::make_unique<QLabel>(QStringLiteral("GPU detail"));
+                             view->setMinimumSize(200, 80);
+                             detail = view.get();
+                             return view;
+                         }),
+                         {});
+    shower.track(popover);
+    item->button()->setAction(shower.toggleAction());
+    shower.registerButton(*item->button(), popover, &hosting);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(made, 0);
+    const int heightWithoutDetail = popover.content()->sizeHint().height();
+
+    item->button()->performClick();
+    ASSERT_TRUE(popover.isShown());
+    ASSERT_EQ(made, 1);
+    ASSERT_TRUE(detail);
+    EXPECT_EQ(detail->parentWidget(), popover.content());
+    EXPECT_EQ(popover.content()->layout()->indexOf(detail.data()), 0);
+    EXPECT_GE(popover.window()->height(), heightWithoutDetail + 80);
+    ASSERT_NE(PopoverContent::settingsButton(popover.content()), nullptr);
+    EXPECT_GT(
+        PopoverContent::settingsButton(popover.content())->mapTo(popover.content(), QPoint()).y(),
+        detail->geometry().bottom());
+
+    item->button()->performClick();
+    EXPECT_FALSE(popover.isShown());
+    item->button()->performClick();
+    EXPECT_TRUE(popover.isShown());
+    EXPECT_EQ(made, 1);
+    EXPECT_TRUE(detail);
+    item->button()->performClick();
 }
