@@ -63,26 +63,41 @@ QImage drawn(QWidget& view, int height) {
     return image;
 }
 
-QFont figureFont() {
-    QFont font;
-    font.setPixelSize(kReferenceSize);
+FigureGlyphs::FigureGlyphs() {
+    m_font.setPixelSize(kReferenceSize);
     // Loads the engine, which the font then holds.
-    QFontMetricsF(font).height();
-    return font;
+    m_capHeight = QFontMetricsF(m_font).capHeight();
 }
 
-FigureOutlines FigureOutlines::of(const QStringList& figures, const QFont& font) {
+const FigureGlyphs::Glyph& FigureGlyphs::glyph(QChar character) {
+    const auto found = m_glyphs.find(character.unicode());
+    if (found != m_glyphs.end())
+        return found->second;
+    Glyph glyph;
+    glyph.outline.addText(QPointF(0, 0), m_font, QString(character));
+    glyph.advance = QFontMetricsF(m_font).horizontalAdvance(character);
+    // Figures are made of a dozen characters; anything else is drawn, not kept.
+    if (m_glyphs.size() >= kMaxKept)
+        m_glyphs.erase(m_glyphs.begin());
+    return m_glyphs.emplace(character.unicode(), std::move(glyph)).first->second;
+}
+
+FigureOutlines FigureOutlines::of(const QStringList& figures, FigureGlyphs& glyphs) {
     FigureOutlines outlines;
     if (figures.isEmpty())
         return outlines;
-    const QFontMetricsF metrics(font);
-    outlines.capHeight = metrics.capHeight();
+    outlines.capHeight = glyphs.capHeight();
     for (const QString& figure : figures) {
         QPainterPath path;
-        path.addText(QPointF(0, 0), font, figure);
+        double advance = 0;
+        for (const QChar character : figure) {
+            const FigureGlyphs::Glyph& glyph = glyphs.glyph(character);
+            path.addPath(glyph.outline.translated(advance, 0));
+            advance += glyph.advance;
+        }
         outlines.lines.push_back(std::move(path));
-        outlines.advances.push_back(metrics.horizontalAdvance(figure));
-        outlines.widest = std::max(outlines.widest, outlines.advances.back());
+        outlines.advances.push_back(advance);
+        outlines.widest = std::max(outlines.widest, advance);
     }
     return outlines;
 }
@@ -94,40 +109,79 @@ QImage figures(const FigureOutlines& outlines, int size, const QColor& color) {
     if (lines == 0 || size <= 0 || outlines.widest <= 0 || outlines.capHeight <= 0)
         return image;
     const double lineHeight = double(size) / lines;
-    // Outlines grow exactly with the scale: the widest figure fits across,
-    // each line's digits fill most of its height, and a lone short figure
-    // ("7") stops at the size a line of text that tall would have.
-    // Strokes around the outlines: one in the figures' own colour makes the
-    // regular face read as bold (a second, bold face would cost its own file
-    // and engine), one wider and of the opposite lightness is a halo. The
-    // host's background is not known: the halo keeps dark digits legible on
-    // a dark panel, and light ones on a light panel.
+    // The regular face, widened a little to the right, reads as bold (a
+    // bold face would cost its own file and engine). Around the digits goes a halo of the opposite
+    // lightness: the host's background is not known, and the halo keeps dark digits legible on a
+    // dark panel and light ones on a light panel.
     const double emboldenAtReference = kReferenceSize * 0.06;
-    const double haloPixels = std::max(1.0, size / 40.0);
-    // Outlines grow exactly with the scale: the widest figure, strokes
+    const int halo = size >= 48 ? 2 : 1;
+    // Outlines grow exactly with the scale: the widest figure, bold and halo
     // included, fits across, each line's digits fill most of its height, and
     // a lone short figure ("7") stops at the size a line of text that tall
     // would have.
-    const double across = size - 2 * haloPixels;
-    const double scale = std::min({across / (outlines.widest + emboldenAtReference),
-                                   lineHeight * 0.86 / (outlines.capHeight + emboldenAtReference),
-                                   lineHeight * 1.1 / kReferenceSize});
+    const double scale =
+        std::min({(size - 2.0 * halo) / (outlines.widest + emboldenAtReference),
+                  lineHeight * 0.86 / outlines.capHeight, lineHeight * 1.1 / kReferenceSize});
     const double embolden = emboldenAtReference * scale;
-    QPen bold(color, embolden, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    bold.setCosmetic(true);
-    QPen halo(color.lightness() < 128 ? QColor(255, 255, 255, 150) : QColor(0, 0, 0, 150),
-              embolden + 2 * haloPixels, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    halo.setCosmetic(true);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    // Each figure centred across, its digits centred down its line.
-    for (int line = 0; line < lines; ++line) {
-        const double x = (size - outlines.advances[line] * scale) / 2;
-        const double baseline = line * lineHeight + (lineHeight + outlines.capHeight * scale) / 2;
-        painter.setTransform(QTransform(scale, 0, 0, scale, x, baseline));
-        painter.strokePath(outlines.lines[line], halo);
-        painter.strokePath(outlines.lines[line], bold);
-        painter.fillPath(outlines.lines[line], color);
+    // The digits' coverage, drawn once in opaque black.
+    QImage digits(size, size, QImage::Format_ARGB32_Premultiplied);
+    digits.fill(Qt::transparent);
+    {
+        QPainter painter(&digits);
+        painter.setRenderHint(QPainter::Antialiasing);
+        // Each figure centred across, its digits centred down its line.
+        for (int line = 0; line < lines; ++line) {
+            const double x = (size - (outlines.advances[line] * scale + embolden)) / 2;
+            const double baseline =
+                line * lineHeight + (lineHeight + outlines.capHeight * scale) / 2;
+            painter.setTransform(QTransform(scale, 0, 0, scale, x, baseline));
+            painter.fillPath(outlines.lines[line], Qt::black);
+        }
+    }
+    std::vector<int> drawnCover(std::size_t(size) * size);
+    for (int y = 0; y < size; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(digits.constScanLine(y));
+        for (int x = 0; x < size; ++x)
+            drawnCover[std::size_t(y) * size + x] = qAlpha(row[x]);
+    }
+    const auto at = [&drawnCover, size](int x, int y) {
+        return x < 0 || x >= size ? 0 : drawnCover[std::size_t(y) * size + x];
+    };
+    // Bold: the coverage and the coverage `embolden` pixels to its left, the greater.
+    const int whole = static_cast<int>(embolden);
+    const double part = embolden - whole;
+    std::vector<int> bold(drawnCover.size()), across(drawnCover.size());
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const double shifted = at(x - whole, y) * (1 - part) + at(x - whole - 1, y) * part;
+            bold[std::size_t(y) * size + x] = std::max(at(x, y), static_cast<int>(shifted + 0.5));
+        }
+    // The halo's coverage at a pixel is the greatest bold coverage within
+    // `halo` pixels of it: a square dilation, across then down.
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            int widest = 0;
+            for (int dx = std::max(0, x - halo); dx <= std::min(size - 1, x + halo); ++dx)
+                widest = std::max(widest, bold[std::size_t(y) * size + dx]);
+            across[std::size_t(y) * size + x] = widest;
+        }
+    const int haloShade = color.lightness() < 128 ? 255 : 0;
+    constexpr int kHaloOpacity = 150;
+    const QRgb ink = color.rgba();
+    for (int y = 0; y < size; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size; ++x) {
+            int spread = 0;
+            for (int dy = std::max(0, y - halo); dy <= std::min(size - 1, y + halo); ++dy)
+                spread = std::max(spread, across[std::size_t(dy) * size + x]);
+            // The digits over the halo, premultiplied.
+            const int cover = bold[std::size_t(y) * size + x] * qAlpha(ink) / 255;
+            const int haloAlpha = spread * kHaloOpacity / 255 * (255 - cover) / 255;
+            const int haloValue = haloShade * haloAlpha / 255;
+            out[x] =
+                qRgba(qRed(ink) * cover / 255 + haloValue, qGreen(ink) * cover / 255 + haloValue,
+                      qBlue(ink) * cover / 255 + haloValue, cover + haloAlpha);
+        }
     }
     return image;
 }
@@ -143,13 +197,13 @@ QImage squared(const QImage& image, int size) {
     return square;
 }
 
-TrayPixmapList pixmaps(QWidget& view, const QFont& figureFont) {
+TrayPixmapList pixmaps(QWidget& view, FigureGlyphs& glyphs) {
     std::vector<QImage> drawnImages;
     for (const int height : kHeights)
         drawnImages.push_back(drawn(view, height));
     const QStringList figureTexts = TrayLabel::figures(texts(view));
     const QColor color = textColor(view);
-    const FigureOutlines outlines = FigureOutlines::of(figureTexts, figureFont);
+    const FigureOutlines outlines = FigureOutlines::of(figureTexts, glyphs);
     TrayPixmapList list;
     for (std::size_t i = 0; i < kHeights.size(); ++i) {
         const int size = kHeights[i];

@@ -8,6 +8,8 @@
 #include <QPainterPath>
 #include <QStringList>
 #include <array>
+#include <cstddef>
+#include <map>
 #include <vector>
 
 class QWidget;
@@ -31,13 +33,31 @@ inline constexpr int kLargeSquare = 64;
 inline constexpr int kReferenceSize = 100;
 
 /**
- * The font figures are laid out in (the regular face, drawn bold). Qt lets go of the font engine of
- * a size no font refers to, and finding it again asks fontconfig, which costs more than the
- * drawing: whoever draws again and again keeps this font, and it must not outlive the application.
- * One size serves every square, since the figures are scaled outlines, not glyphs rasterised at
- * each size.
+ * The outlines of the characters figures are made of, in the regular face at
+ * kReferenceSize, each taken from the font once: reading an outline from the
+ * font costs more than filling it. Qt lets go of the font engine of a size no
+ * font refers to, and finding it again asks fontconfig: whoever draws again
+ * and again keeps one of these, and it must not outlive the application. One
+ * size serves every square, since figures are scaled outlines, not glyphs
+ * rasterised at each size.
  */
-QFont figureFont();
+class FigureGlyphs {
+public:
+    struct Glyph {
+        QPainterPath outline;
+        double advance = 0;
+    };
+
+    FigureGlyphs();
+    const Glyph& glyph(QChar character);
+    double capHeight() const { return m_capHeight; }
+
+private:
+    static constexpr std::size_t kMaxKept = 128;
+    QFont m_font;
+    double m_capHeight = 0;
+    std::map<char16_t, Glyph> m_glyphs;
+};
 
 /// The texts of the labels shown inside @p view, top to bottom, then left to right.
 QStringList texts(const QWidget& view);
@@ -54,7 +74,7 @@ struct FigureOutlines {
     double widest = 0;
     double capHeight = 0;
 
-    static FigureOutlines of(const QStringList& figures, const QFont& font);
+    static FigureOutlines of(const QStringList& figures, FigureGlyphs& glyphs);
 };
 
 /// The figures stacked in bold digits as large as fit a square of @p size pixels.
@@ -69,7 +89,7 @@ QImage squared(const QImage& image, int size);
  * square there; hosts that take the largest (Xfce's status tray) find the
  * large square rather than a wide reading they would shrink to a few pixels.
  */
-TrayPixmapList pixmaps(QWidget& view, const QFont& figureFont);
+TrayPixmapList pixmaps(QWidget& view, FigureGlyphs& glyphs);
 
 } // namespace TrayIconRenderer
 } // namespace velto::platform

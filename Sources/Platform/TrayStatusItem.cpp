@@ -119,7 +119,7 @@ void TrayStatusItem::syncNow() {
         return;
 
     m_rendering = true;
-    const TrayPixmapList pixmaps = TrayIconRenderer::pixmaps(button, m_figureFont);
+    const TrayPixmapList pixmaps = TrayIconRenderer::pixmaps(button, m_figureGlyphs);
     m_rendering = false;
     const QString label = TrayLabel::text(TrayIconRenderer::texts(button));
     m_labelGuide = TrayLabel::guide(label, m_labelGuide);

@@ -3,7 +3,6 @@
 #include "Platform/StatusItem.h"
 #include "Platform/TrayIconRenderer.h"
 
-#include <QFont>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -55,7 +54,7 @@ private:
     TrayStatusBar& m_bar;
     OwnStatusItem& m_ownItem;
     std::unique_ptr<StatusNotifierItem> m_exported;
-    QFont m_figureFont = TrayIconRenderer::figureFont();
+    TrayIconRenderer::FigureGlyphs m_figureGlyphs;
     QString m_labelGuide;
     int m_number;
     bool m_syncScheduled = false;

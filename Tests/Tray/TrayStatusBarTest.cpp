@@ -186,6 +186,20 @@ TEST_F(TrayStatusBarTest, ItemsRegisterAndCarryTheirReading) {
         EXPECT_GE(ink.width(), square.width() * 0.6) << i;
         EXPECT_NEAR(ink.center().x(), square.width() / 2.0, square.width() * 0.12) << i;
         EXPECT_NEAR(ink.center().y(), square.height() / 2.0, square.height() * 0.12) << i;
+        // Solid digits in the reading's colour with a halo of the opposite
+        // lightness around them, so they read on a dark panel and a light one.
+        const QColor text = cpu.label->palette().color(cpu.label->foregroundRole());
+        int solid = 0, halo = 0;
+        for (int y = 0; y < square.height(); ++y)
+            for (int x = 0; x < square.width(); ++x) {
+                const QColor pixel = square.pixelColor(x, y);
+                if (pixel.alpha() >= 160 && std::abs(pixel.lightness() - text.lightness()) < 60)
+                    ++solid;
+                else if (pixel.alpha() > 60 && std::abs(pixel.lightness() - text.lightness()) > 150)
+                    ++halo;
+            }
+        EXPECT_GT(solid, square.width()) << i;
+        EXPECT_GT(halo, square.width()) << i;
     }
     drawn.save(test::renderPath(QStringLiteral("tray-cpu-22.png")));
     pixmaps[1].toImage().save(test::renderPath(QStringLiteral("tray-cpu-square-22.png")));
