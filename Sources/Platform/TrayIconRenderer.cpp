@@ -197,6 +197,14 @@ QImage squared(const QImage& image, int size) {
     return square;
 }
 
+int largeSquareSide(const QImage& largestDrawn) {
+    const qint64 area = qint64(largestDrawn.width()) * largestDrawn.height();
+    int side = kLargeSquare;
+    while (qint64(side) * side <= area)
+        ++side;
+    return side;
+}
+
 TrayPixmapList pixmaps(QWidget& view, FigureGlyphs& glyphs) {
     std::vector<QImage> drawnImages;
     for (const int height : kHeights)
@@ -216,7 +224,8 @@ TrayPixmapList pixmaps(QWidget& view, FigureGlyphs& glyphs) {
     for (const QImage& image : drawnImages)
         list.append(TrayPixmap::fromImage(image));
     if (!figureTexts.isEmpty())
-        list.append(TrayPixmap::fromImage(figures(outlines, kLargeSquare, color)));
+        list.append(
+            TrayPixmap::fromImage(figures(outlines, largeSquareSide(drawnImages.back()), color)));
     return list;
 }
 

@@ -27,7 +27,7 @@ namespace TrayIconRenderer {
 
 /// The icon heights hosts ask for.
 inline constexpr std::array<int, 4> kHeights{16, 22, 24, 32};
-/// The side of the largest square image.
+/// The side of the largest square image, at least.
 inline constexpr int kLargeSquare = 64;
 /// The pixel size figures are laid out at, once, before they are scaled to each square.
 inline constexpr int kReferenceSize = 100;
@@ -83,9 +83,17 @@ QImage figures(const FigureOutlines& outlines, int size, const QColor& color);
 QImage squared(const QImage& image, int size);
 
 /**
+ * The side of the large square: kLargeSquare, or more where @p largestDrawn
+ * (the button drawn at the greatest height) covers as many pixels, as the
+ * combined item of several readings does. Hosts that take the largest image
+ * compare areas, and must still find the square.
+ */
+int largeSquareSide(const QImage& largestDrawn);
+
+/**
  * Every image the item offers: the square ones at each height first, then the
  * button as drawn at each height, then, where there are figures, one large
- * square (kLargeSquare). Hosts that take the image nearest their size find a
+ * square (largeSquareSide). Hosts that take the image nearest their size find a
  * square there; hosts that take the largest (Xfce's status tray) find the
  * large square rather than a wide reading they would shrink to a few pixels.
  */

@@ -207,6 +207,26 @@ TEST_F(TrayStatusBarTest, ItemsRegisterAndCarryTheirReading) {
     EXPECT_EQ(iconPixmap(serviceOf(gear)).size(), 4);
 }
 
+// Hosts that draw the largest image in a square (Xfce's status tray) must
+// find the figures there even for a wide item, like the combined one.
+TEST_F(TrayStatusBarTest, AWideItemsLargestImageIsStillTheSquareOfFigures) {
+    ASSERT_TRUE(watcher.join());
+    TrayStatusBar bar(QDBusConnection::sessionBus());
+    const Reading combined =
+        addReading(bar, QStringLiteral("12%  3.4 GB  1.5 KB/s  0.0 B/s"), QStringLiteral("all"));
+    combined.label->setGeometry(2, 0, 260, 24);
+    combined.item->setLength(264);
+    ASSERT_TRUE(waitUntil([&] { return watcher.registered().size() == 1; }));
+    const TrayPixmapList pixmaps = iconPixmap(serviceOf(combined.item));
+    ASSERT_EQ(pixmaps.size(), 9);
+    const TrayPixmap& large = pixmaps.back();
+    EXPECT_EQ(large.width, large.height);
+    for (qsizetype i = 0; i + 1 < pixmaps.size(); ++i)
+        EXPECT_GT(large.width * large.height, pixmaps[i].width * pixmaps[i].height) << i;
+    const QRect ink = inkBounds(large.toImage());
+    EXPECT_GE(ink.width(), large.width * 0.6);
+}
+
 TEST_F(TrayStatusBarTest, IconAndStatusSignalOnlyWhatChanged) {
     ASSERT_TRUE(watcher.join());
     TrayStatusBar bar(QDBusConnection::sessionBus());
