@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace velto::platform::TrayIconRenderer {
@@ -138,49 +139,53 @@ QImage figures(const FigureOutlines& outlines, int size, const QColor& color) {
             painter.fillPath(outlines.lines[line], Qt::black);
         }
     }
-    std::vector<int> drawnCover(std::size_t(size) * size);
+    // The coverage in a frame of zeros wide enough for the bold's shift and
+    // the halo's reach: no step below needs to look out for an edge.
+    const int whole = static_cast<int>(embolden);
+    const int weight = static_cast<int>(std::lround((embolden - whole) * 256));
+    const int pad = halo + whole + 1;
+    const int stride = size + 2 * pad;
+    const std::size_t cells = std::size_t(stride) * stride;
+    std::vector<std::uint8_t> cover(cells, 0), bold(cells, 0), across(cells, 0);
     for (int y = 0; y < size; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(digits.constScanLine(y));
+        std::uint8_t* out = &cover[std::size_t(y + pad) * stride + pad];
         for (int x = 0; x < size; ++x)
-            drawnCover[std::size_t(y) * size + x] = qAlpha(row[x]);
+            out[x] = static_cast<std::uint8_t>(qAlpha(row[x]));
     }
-    const auto at = [&drawnCover, size](int x, int y) {
-        return x < 0 || x >= size ? 0 : drawnCover[std::size_t(y) * size + x];
-    };
     // Bold: the coverage and the coverage `embolden` pixels to its left, the greater.
-    const int whole = static_cast<int>(embolden);
-    const double part = embolden - whole;
-    std::vector<int> bold(drawnCover.size()), across(drawnCover.size());
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            const double shifted = at(x - whole, y) * (1 - part) + at(x - whole - 1, y) * part;
-            bold[std::size_t(y) * size + x] = std::max(at(x, y), static_cast<int>(shifted + 0.5));
-        }
+    for (std::size_t i = std::size_t(whole) + 1; i < cells; ++i) {
+        const int shifted =
+            (cover[i - whole] * (256 - weight) + cover[i - whole - 1] * weight) >> 8;
+        bold[i] = static_cast<std::uint8_t>(std::max<int>(cover[i], shifted));
+    }
     // The halo's coverage at a pixel is the greatest bold coverage within
-    // `halo` pixels of it: a square dilation, across then down.
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            int widest = 0;
-            for (int dx = std::max(0, x - halo); dx <= std::min(size - 1, x + halo); ++dx)
-                widest = std::max(widest, bold[std::size_t(y) * size + dx]);
-            across[std::size_t(y) * size + x] = widest;
-        }
+    // `halo` pixels of it: a square dilation, across here, down below.
+    for (std::size_t i = std::size_t(halo); i + halo < cells; ++i) {
+        std::uint8_t widest = bold[i];
+        for (int d = 1; d <= halo; ++d)
+            widest = std::max({widest, bold[i - d], bold[i + d]});
+        across[i] = widest;
+    }
     const int haloShade = color.lightness() < 128 ? 255 : 0;
     constexpr int kHaloOpacity = 150;
     const QRgb ink = color.rgba();
     for (int y = 0; y < size; ++y) {
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const std::size_t rowStart = std::size_t(y + pad) * stride + pad;
         for (int x = 0; x < size; ++x) {
-            int spread = 0;
-            for (int dy = std::max(0, y - halo); dy <= std::min(size - 1, y + halo); ++dy)
-                spread = std::max(spread, across[std::size_t(dy) * size + x]);
+            const std::size_t i = rowStart + x;
+            std::uint8_t spread = across[i];
+            for (int d = 1; d <= halo; ++d)
+                spread = std::max({spread, across[i - std::size_t(d) * stride],
+                                   across[i + std::size_t(d) * stride]});
             // The digits over the halo, premultiplied.
-            const int cover = bold[std::size_t(y) * size + x] * qAlpha(ink) / 255;
-            const int haloAlpha = spread * kHaloOpacity / 255 * (255 - cover) / 255;
+            const int coverage = bold[i] * qAlpha(ink) / 255;
+            const int haloAlpha = spread * kHaloOpacity / 255 * (255 - coverage) / 255;
             const int haloValue = haloShade * haloAlpha / 255;
-            out[x] =
-                qRgba(qRed(ink) * cover / 255 + haloValue, qGreen(ink) * cover / 255 + haloValue,
-                      qBlue(ink) * cover / 255 + haloValue, cover + haloAlpha);
+            out[x] = qRgba(qRed(ink) * coverage / 255 + haloValue,
+                           qGreen(ink) * coverage / 255 + haloValue,
+                           qBlue(ink) * coverage / 255 + haloValue, coverage + haloAlpha);
         }
     }
     return image;
