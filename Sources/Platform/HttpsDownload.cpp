@@ -35,6 +35,8 @@ HttpsDownload::HttpsDownload(QNetworkAccessManager& manager, const QUrl& url,
         request.setRawHeader("Accept", options.accept);
 
     m_deadline.setSingleShot(true);
+    // A coarse timer may fire up to 5% early: a deadline is never reported before it passed.
+    m_deadline.setTimerType(Qt::PreciseTimer);
     connect(&m_deadline, &QTimer::timeout, this, [this] {
         abandon(QStringLiteral("%1 did not answer within %2 seconds.")
                     .arg(m_url.host(), secondsText(m_limits.timeout)));

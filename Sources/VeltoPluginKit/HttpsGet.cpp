@@ -44,6 +44,8 @@ HttpsGet::HttpsGet(Request request, Completion completion, QObject* parent)
     arguments << QStringLiteral("--") << url.toString(QUrl::FullyEncoded);
 
     m_deadline.setSingleShot(true);
+    // A coarse timer may fire up to 5% early: a deadline is never reported before it passed.
+    m_deadline.setTimerType(Qt::PreciseTimer);
     connect(&m_deadline, &QTimer::timeout, this, [this] {
         fail(QStringLiteral("%1 did not answer within %2 seconds.")
                  .arg(m_request.url.host(), secondsText(m_request.timeout)));
