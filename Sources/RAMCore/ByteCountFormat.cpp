@@ -1,8 +1,10 @@
 #include "RAMCore/ByteCountFormat.h"
 
+#include <VeltoPluginKit/FixedText.h>
 #include <array>
 #include <charconv>
 #include <cstddef>
+#include <string>
 
 namespace velto::ByteCountFormat {
 namespace {
@@ -24,20 +26,18 @@ constexpr std::array<Unit, 6> kUnits{{
 constexpr double kStep = 1024.0;
 
 // @p value with @p decimals digits after the point, trailing zeros and a bare point
-// dropped. to_chars ignores the locale, so the text never depends on LC_NUMERIC.
-std::string_view fixed(double value, int decimals, std::array<char, 64>& buffer) {
-    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                            std::chars_format::fixed, decimals);
-    if (error != std::errc{}) {
+// dropped; the point is "." whatever the locale.
+std::string fixed(double value, int decimals) {
+    std::string text = FixedText::string(value, decimals);
+    if (text.empty()) {
         return "0";
     }
-    std::string_view text(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
-    if (text.find('.') != std::string_view::npos) {
+    if (text.find('.') != std::string::npos) {
         while (text.back() == '0') {
-            text.remove_suffix(1);
+            text.pop_back();
         }
         if (text.back() == '.') {
-            text.remove_suffix(1);
+            text.pop_back();
         }
     }
     return text;
@@ -61,13 +61,12 @@ QString memory(std::uint64_t bytes) {
         value /= kStep;
         ++unit;
     }
-    std::array<char, 64> buffer{};
-    std::string_view text = fixed(value, kUnits[unit].decimals, buffer);
+    std::string text = fixed(value, kUnits[unit].decimals);
     // 1023.96 MiB rounds to 1024.0: that is 1 GiB.
     if (parsed(text) >= kStep && unit + 1 < kUnits.size()) {
         value /= kStep;
         ++unit;
-        text = fixed(value, kUnits[unit].decimals, buffer);
+        text = fixed(value, kUnits[unit].decimals);
     }
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())) +
            QLatin1Char(' ') + QLatin1String(kUnits[unit].name);
