@@ -70,17 +70,18 @@ FigureGlyphs::FigureGlyphs() {
     m_capHeight = QFontMetricsF(m_font).capHeight();
 }
 
-const FigureGlyphs::Glyph& FigureGlyphs::glyph(QChar character) {
+FigureGlyphs::Glyph FigureGlyphs::glyph(QChar character) {
     const auto found = m_glyphs.find(character.unicode());
     if (found != m_glyphs.end())
         return found->second;
     Glyph glyph;
     glyph.outline.addText(QPointF(0, 0), m_font, QString(character));
     glyph.advance = QFontMetricsF(m_font).horizontalAdvance(character);
-    // Figures are made of a dozen characters; anything else is drawn, not kept.
-    if (m_glyphs.size() >= kMaxKept)
-        m_glyphs.erase(m_glyphs.begin());
-    return m_glyphs.emplace(character.unicode(), std::move(glyph)).first->second;
+    // Figures are made of a few dozen characters at most; past those, a
+    // character is drawn but not kept, and the digits kept stay.
+    if (m_glyphs.size() < kMaxKept)
+        m_glyphs.emplace(character.unicode(), glyph);
+    return glyph;
 }
 
 FigureOutlines FigureOutlines::of(const QStringList& figures, FigureGlyphs& glyphs) {
@@ -92,7 +93,7 @@ FigureOutlines FigureOutlines::of(const QStringList& figures, FigureGlyphs& glyp
         QPainterPath path;
         double advance = 0;
         for (const QChar character : figure) {
-            const FigureGlyphs::Glyph& glyph = glyphs.glyph(character);
+            const FigureGlyphs::Glyph glyph = glyphs.glyph(character);
             path.addPath(glyph.outline.translated(advance, 0));
             advance += glyph.advance;
         }
@@ -110,10 +111,11 @@ QImage figures(const FigureOutlines& outlines, int size, const QColor& color) {
     if (lines == 0 || size <= 0 || outlines.widest <= 0 || outlines.capHeight <= 0)
         return image;
     const double lineHeight = double(size) / lines;
-    // The regular face, widened a little to the right, reads as bold (a
-    // bold face would cost its own file and engine). Around the digits goes a halo of the opposite
-    // lightness: the host's background is not known, and the halo keeps dark digits legible on a
-    // dark panel and light ones on a light panel.
+    // The regular face, widened a little to the right, reads as bold (a bold
+    // face would cost its own file and engine). Around the digits goes a halo
+    // of the opposite lightness: the host's background is not known, and the
+    // halo keeps dark digits legible on a dark panel and light ones on a
+    // light panel.
     const double emboldenAtReference = kReferenceSize * 0.06;
     const int halo = size >= 48 ? 2 : 1;
     // Outlines grow exactly with the scale: the widest figure, bold and halo

@@ -49,7 +49,8 @@ public:
     };
 
     FigureGlyphs();
-    const Glyph& glyph(QChar character);
+    /// The outline and advance of @p character (shared, cheap to copy).
+    Glyph glyph(QChar character);
     double capHeight() const { return m_capHeight; }
 
 private:
