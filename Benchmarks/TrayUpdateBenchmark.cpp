@@ -1,6 +1,8 @@
 // One reading change on the tray back end — a changed CPU reading relaid and
 // redrawn, the button encoded as the tray's pixmaps, and NewIcon and
-// XAyatanaNewLabel sent on the bus — against the CPU metrics tick alone. The
+// XAyatanaNewLabel sent on the bus — against the CPU metrics tick alone: once
+// for a reading that swings between two values, whose squares of figures are
+// kept, and once for a new value on every tick, whose figures are drawn. The
 // watcher is the tests' fake one, on a connection of its own in this process:
 // run under dbus-run-session.
 
@@ -20,12 +22,15 @@
 #include <QElapsedTimer>
 #include <benchmark/benchmark.h>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
 constexpr const char* kTick = "BM_CPUTick";
 constexpr const char* kUpdate = "BM_TrayUpdate";
+constexpr const char* kNewReading = "BM_TrayUpdateNewReading";
 
 template <typename Predicate> bool turnLoopUntil(Predicate predicate, int milliseconds) {
     QElapsedTimer timer;
@@ -40,7 +45,24 @@ template <typename Predicate> bool turnLoopUntil(Predicate predicate, int millis
 
 BENCHMARK(velto::bench::cpuTickFromSwingingStat)->Name(kTick)->Repetitions(5);
 
-void BM_TrayUpdate(benchmark::State& state) {
+// An in-memory /proc/stat whose busy share steps through 80 values, one per
+// call: every tick shows a reading the tray has not had lately.
+velto::CPUMetricsSource::TextReader steppingStat() {
+    struct Totals {
+        unsigned long long n = 0, busy = 0, idle = 0;
+    };
+    auto totals = std::make_shared<Totals>();
+    return [totals]() -> std::optional<std::string> {
+        const unsigned long long share = 10 + totals->n++ % 80;
+        totals->busy += share;
+        totals->idle += 100 - share;
+        const std::string fields = std::to_string(totals->busy) + " 0 0 " +
+                                   std::to_string(totals->idle) + " 0 0 0 0 0 0\n";
+        return "cpu  " + fields + "cpu0 " + fields;
+    };
+}
+
+void trayUpdates(benchmark::State& state, velto::CPUMetricsSource::TextReader stat) {
     velto::test::FakeTrayWatcher watcher;
     if (!watcher.join()) {
         state.SkipWithError("no session bus, or the watcher's name is taken");
@@ -51,7 +73,7 @@ void BM_TrayUpdate(benchmark::State& state) {
         bar.statusItem(velto::platform::StatusItem::kVariableLength);
     item->setAutosaveName(QStringLiteral("velto.widget.cpu"));
     item->setLength(44);
-    auto source = std::make_shared<velto::CPUMetricsSource>(velto::bench::swingingStat());
+    auto source = std::make_shared<velto::CPUMetricsSource>(std::move(stat));
     source->start(3600.0);
     velto::CPUMenuBarView view(source);
     view.setGeometry(2, 0, 40, static_cast<int>(bar.thickness()));
@@ -77,7 +99,16 @@ void BM_TrayUpdate(benchmark::State& state) {
     }
     state.counters["ticks_without_new_icon"] = unchanged;
 }
+
+void BM_TrayUpdate(benchmark::State& state) {
+    trayUpdates(state, velto::bench::swingingStat());
+}
 BENCHMARK(BM_TrayUpdate)->Repetitions(5);
+
+void BM_TrayUpdateNewReading(benchmark::State& state) {
+    trayUpdates(state, steppingStat());
+}
+BENCHMARK(BM_TrayUpdateNewReading)->Repetitions(5);
 
 } // namespace
 
@@ -85,7 +116,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    return velto::bench::runAndPrintRatio(
-        argc, argv, kUpdate, kTick,
-        "tray update (tick, redraw, pixmaps, NewIcon + XAyatanaNewLabel) / cpu tick");
+    return velto::bench::runAndPrintRatios(
+        argc, argv, kTick,
+        {{kUpdate, "tray update, a reading shown before (tick, redraw, pixmaps, NewIcon + "
+                   "XAyatanaNewLabel) / cpu tick"},
+         {kNewReading, "tray update, a new reading (the same, its figures drawn) / cpu tick"}});
 }

@@ -37,18 +37,15 @@ std::vector<const QLabel*> shownLabels(const QWidget& view) {
 
 } // namespace
 
-QStringList texts(const QWidget& view) {
-    QStringList result;
-    for (const QLabel* label : shownLabels(view))
-        result.append(label->text());
-    return result;
-}
-
-QColor textColor(const QWidget& view) {
+ShownText ShownText::of(const QWidget& view) {
+    ShownText shown;
     const std::vector<const QLabel*> labels = shownLabels(view);
-    if (labels.empty())
-        return view.palette().color(QPalette::WindowText);
-    return labels.front()->palette().color(labels.front()->foregroundRole());
+    for (const QLabel* label : labels)
+        shown.texts.append(label->text());
+    shown.color = labels.empty()
+                      ? view.palette().color(QPalette::WindowText)
+                      : labels.front()->palette().color(labels.front()->foregroundRole());
+    return shown;
 }
 
 QImage drawn(QWidget& view, int height) {
@@ -212,27 +209,48 @@ int largeSquareSide(const QImage& largestDrawn) {
     return side;
 }
 
-TrayPixmapList pixmaps(QWidget& view, FigureGlyphs& glyphs) {
+TrayPixmap FigureSquares::square(const QStringList& texts, const QColor& color, int side) {
+    const QRgb rgba = color.rgba();
+    auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const Kept& entry) {
+        return entry.color == rgba && entry.texts == texts;
+    });
+    if (kept == m_kept.end()) {
+        if (m_kept.size() == kKeptFigures)
+            m_kept.erase(m_kept.begin());
+        m_kept.push_back({texts, rgba, FigureOutlines::of(texts, m_glyphs), {}});
+        kept = m_kept.end() - 1;
+    } else if (kept != m_kept.end() - 1) {
+        std::rotate(kept, kept + 1, m_kept.end());
+        kept = m_kept.end() - 1;
+    }
+    for (const auto& [keptSide, pixmap] : kept->sides) {
+        if (keptSide == side)
+            return pixmap;
+    }
+    ++m_drawnCount;
+    const TrayPixmap pixmap = TrayPixmap::fromImage(figures(kept->outlines, side, color));
+    kept->sides.emplace_back(side, pixmap);
+    return pixmap;
+}
+
+TrayPixmapList pixmaps(QWidget& view, const ShownText& shown, FigureSquares& squares) {
     std::vector<QImage> drawnImages;
     for (const int height : kHeights)
         drawnImages.push_back(drawn(view, height));
-    const QStringList figureTexts = TrayLabel::figures(texts(view));
-    const QColor color = textColor(view);
-    const FigureOutlines outlines = FigureOutlines::of(figureTexts, glyphs);
+    const QStringList figureTexts = TrayLabel::figures(shown.texts);
     TrayPixmapList list;
     for (std::size_t i = 0; i < kHeights.size(); ++i) {
         const int size = kHeights[i];
         // A drawn image that is square already, like the gear, stays as drawn.
         if (drawnImages[i].width() <= size)
             continue;
-        list.append(TrayPixmap::fromImage(figureTexts.isEmpty() ? squared(drawnImages[i], size)
-                                                                : figures(outlines, size, color)));
+        list.append(figureTexts.isEmpty() ? TrayPixmap::fromImage(squared(drawnImages[i], size))
+                                          : squares.square(figureTexts, shown.color, size));
     }
     for (const QImage& image : drawnImages)
         list.append(TrayPixmap::fromImage(image));
     if (!figureTexts.isEmpty())
-        list.append(
-            TrayPixmap::fromImage(figures(outlines, largeSquareSide(drawnImages.back()), color)));
+        list.append(squares.square(figureTexts, shown.color, largeSquareSide(drawnImages.back())));
     return list;
 }
 

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <map>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -60,10 +61,15 @@ private:
     std::map<char16_t, Glyph> m_glyphs;
 };
 
-/// The texts of the labels shown inside @p view, top to bottom, then left to right.
-QStringList texts(const QWidget& view);
-/// The colour the first shown label draws its text in; the view's own text colour without one.
-QColor textColor(const QWidget& view);
+/// What the labels shown inside a view say, gathered in one pass.
+struct ShownText {
+    /// Their texts, top to bottom, then left to right.
+    QStringList texts;
+    /// The colour the first of them draws its text in; the view's own text colour without one.
+    QColor color;
+
+    static ShownText of(const QWidget& view);
+};
 
 /// @p view as drawn, with a transparent background, scaled to @p height pixels.
 QImage drawn(QWidget& view, int height);
@@ -92,13 +98,42 @@ QImage squared(const QImage& image, int size);
 int largeSquareSide(const QImage& largestDrawn);
 
 /**
+ * The squares of figures an item showed last, kept by figures, colour and
+ * side. Drawing figures is most of what an update costs, and a reading often
+ * goes back and forth between a few values (an idle CPU between 0% and 1%):
+ * each of those is drawn once while it stays among the last kKeptFigures.
+ */
+class FigureSquares {
+public:
+    static constexpr std::size_t kKeptFigures = 4;
+
+    /// The square of the figures @p texts in @p color at @p side, drawn or as drawn before.
+    TrayPixmap square(const QStringList& texts, const QColor& color, int side);
+    /// How many squares were drawn, not found; for tests and measurements.
+    int drawnCount() const { return m_drawnCount; }
+
+private:
+    struct Kept {
+        QStringList texts;
+        QRgb color = 0;
+        FigureOutlines outlines;
+        std::vector<std::pair<int, TrayPixmap>> sides;
+    };
+    FigureGlyphs m_glyphs;
+    /// The most recently shown last.
+    std::vector<Kept> m_kept;
+    int m_drawnCount = 0;
+};
+
+/**
  * Every image the item offers: the square ones at each height first, then the
  * button as drawn at each height, then, where there are figures, one large
  * square (largeSquareSide). Hosts that take the image nearest their size find a
  * square there; hosts that take the largest (Xfce's status tray) find the
  * large square rather than a wide reading they would shrink to a few pixels.
+ * @p shown is what the view's labels say (ShownText::of).
  */
-TrayPixmapList pixmaps(QWidget& view, FigureGlyphs& glyphs);
+TrayPixmapList pixmaps(QWidget& view, const ShownText& shown, FigureSquares& squares);
 
 } // namespace TrayIconRenderer
 } // namespace velto::platform

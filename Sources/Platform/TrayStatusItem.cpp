@@ -119,9 +119,10 @@ void TrayStatusItem::syncNow() {
         return;
 
     m_rendering = true;
-    const TrayPixmapList pixmaps = TrayIconRenderer::pixmaps(button, m_figureGlyphs);
+    const TrayIconRenderer::ShownText shown = TrayIconRenderer::ShownText::of(button);
+    const TrayPixmapList pixmaps = TrayIconRenderer::pixmaps(button, shown, m_figureSquares);
     m_rendering = false;
-    const QString label = TrayLabel::text(TrayIconRenderer::texts(button));
+    const QString label = TrayLabel::text(shown.texts);
     m_labelGuide = TrayLabel::guide(label, m_labelGuide);
     const QString name = nameShownIn(button);
     const QString title = name.isEmpty() ? kAppTitle : name;

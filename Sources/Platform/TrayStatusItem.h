@@ -39,6 +39,8 @@ public:
     OwnStatusItem& ownItem() const { return m_ownItem; }
     /// The bus object, made on the first export; null before.
     StatusNotifierItem* exported() const { return m_exported.get(); }
+    /// The squares of figures drawn for the tray, kept for readings that come back.
+    const TrayIconRenderer::FigureSquares& figureSquares() const { return m_figureSquares; }
 
     /// Puts the item on the bus (once) and brings what it shows up to date.
     void exportToTray();
@@ -54,7 +56,7 @@ private:
     TrayStatusBar& m_bar;
     OwnStatusItem& m_ownItem;
     std::unique_ptr<StatusNotifierItem> m_exported;
-    TrayIconRenderer::FigureGlyphs m_figureGlyphs;
+    TrayIconRenderer::FigureSquares m_figureSquares;
     QString m_labelGuide;
     int m_number;
     bool m_syncScheduled = false;

@@ -247,6 +247,14 @@ TEST_F(TrayStatusBarTest, IconAndStatusSignalOnlyWhatChanged) {
     EXPECT_NE(iconPixmap(exported.serviceName()), before);
     EXPECT_EQ(exported.label(), QStringLiteral("58%"));
 
+    // Back to a reading shown before: the host hears of it and gets the same
+    // images as then, whose figures are not drawn again.
+    const int drawn = static_cast<TrayStatusItem*>(cpu.item)->figureSquares().drawnCount();
+    cpu.label->setText(QStringLiteral("37%"));
+    ASSERT_TRUE(waitUntil([&] { return exported.newIconCount() == icons + 2; }));
+    EXPECT_EQ(iconPixmap(exported.serviceName()), before);
+    EXPECT_EQ(static_cast<TrayStatusItem*>(cpu.item)->figureSquares().drawnCount(), drawn);
+
     // Hidden items are never unregistered; they turn passive.
     cpu.item->setVisible(false);
     ASSERT_TRUE(waitUntil([&] { return exported.status() == QStringLiteral("Passive"); }));
