@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QWidget>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -123,34 +124,29 @@ QImage figures(const FigureOutlines& outlines, int size, const QColor& color) {
         std::min({(size - 2.0 * halo) / (outlines.widest + emboldenAtReference),
                   lineHeight * 0.86 / outlines.capHeight, lineHeight * 1.1 / kReferenceSize});
     const double embolden = emboldenAtReference * scale;
-    // The digits' coverage, drawn once in opaque black.
-    QImage digits(size, size, QImage::Format_ARGB32_Premultiplied);
-    digits.fill(Qt::transparent);
-    {
-        QPainter painter(&digits);
-        painter.setRenderHint(QPainter::Antialiasing);
-        // Each figure centred across, its digits centred down its line.
-        for (int line = 0; line < lines; ++line) {
-            const double x = (size - (outlines.advances[line] * scale + embolden)) / 2;
-            const double baseline =
-                line * lineHeight + (lineHeight + outlines.capHeight * scale) / 2;
-            painter.setTransform(QTransform(scale, 0, 0, scale, x, baseline));
-            painter.fillPath(outlines.lines[line], Qt::black);
-        }
-    }
-    // The coverage in a frame of zeros wide enough for the bold's shift and
-    // the halo's reach: no step below needs to look out for an edge.
+    // The digits' coverage, drawn straight into a frame of zeros wide enough
+    // for the bold's shift and the halo's reach: no step below needs to look
+    // out for an edge. Rows are 4-byte aligned, as QImage wants them.
     const int whole = static_cast<int>(embolden);
     const int weight = static_cast<int>(std::lround((embolden - whole) * 256));
     const int pad = halo + whole + 1;
-    const int stride = size + 2 * pad;
-    const std::size_t cells = std::size_t(stride) * stride;
+    const int stride = (size + 2 * pad + 3) & ~3;
+    const int rows = size + 2 * pad;
+    const std::size_t cells = std::size_t(stride) * rows;
     std::vector<std::uint8_t> cover(cells, 0), bold(cells, 0), across(cells, 0);
-    for (int y = 0; y < size; ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(digits.constScanLine(y));
-        std::uint8_t* out = &cover[std::size_t(y + pad) * stride + pad];
-        for (int x = 0; x < size; ++x)
-            out[x] = static_cast<std::uint8_t>(qAlpha(row[x]));
+    {
+        QImage coverage(cover.data(), stride, rows, stride, QImage::Format_Alpha8);
+        QPainter painter(&coverage);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setClipRect(pad, pad, size, size);
+        // Each figure centred across, its digits centred down its line.
+        for (int line = 0; line < lines; ++line) {
+            const double x = pad + (size - (outlines.advances[line] * scale + embolden)) / 2;
+            const double baseline =
+                pad + line * lineHeight + (lineHeight + outlines.capHeight * scale) / 2;
+            painter.setTransform(QTransform(scale, 0, 0, scale, x, baseline));
+            painter.fillPath(outlines.lines[line], Qt::black);
+        }
     }
     // Bold: the coverage and the coverage `embolden` pixels to its left, the greater.
     for (std::size_t i = std::size_t(whole) + 1; i < cells; ++i) {
@@ -159,32 +155,42 @@ QImage figures(const FigureOutlines& outlines, int size, const QColor& color) {
         bold[i] = static_cast<std::uint8_t>(std::max<int>(cover[i], shifted));
     }
     // The halo's coverage at a pixel is the greatest bold coverage within
-    // `halo` pixels of it: a square dilation, across here, down below.
-    for (std::size_t i = std::size_t(halo); i + halo < cells; ++i) {
-        std::uint8_t widest = bold[i];
-        for (int d = 1; d <= halo; ++d)
-            widest = std::max({widest, bold[i - d], bold[i + d]});
-        across[i] = widest;
+    // `halo` pixels of it: a square dilation, across, then down. Each step is
+    // one offset over the whole buffer, which the compiler turns into vector code.
+    std::vector<std::uint8_t>& spread = cover;
+    std::copy(bold.begin(), bold.end(), across.begin());
+    for (int d = 1; d <= halo; ++d) {
+        for (std::size_t i = d; i + d < cells; ++i)
+            across[i] = std::max({across[i], bold[i - d], bold[i + d]});
     }
-    const int haloShade = color.lightness() < 128 ? 255 : 0;
+    std::copy(across.begin(), across.end(), spread.begin());
+    for (int d = 1; d <= halo; ++d) {
+        const std::size_t down = std::size_t(d) * stride;
+        for (std::size_t i = down; i + down < cells; ++i)
+            spread[i] = std::max({spread[i], across[i - down], across[i + down]});
+    }
+    // The digits over the halo, premultiplied. The halo is white or black, so
+    // its colour channels equal its alpha or are 0, and the digits at each
+    // coverage come from a table.
+    const bool whiteHalo = color.lightness() < 128;
     constexpr int kHaloOpacity = 150;
     const QRgb ink = color.rgba();
+    std::array<QRgb, 256> inked{};
+    for (int c = 0; c < 256; ++c) {
+        const int coverage = c * qAlpha(ink) / 255;
+        inked[c] = qRgba(qRed(ink) * coverage / 255, qGreen(ink) * coverage / 255,
+                         qBlue(ink) * coverage / 255, coverage);
+    }
     for (int y = 0; y < size; ++y) {
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
         const std::size_t rowStart = std::size_t(y + pad) * stride + pad;
         for (int x = 0; x < size; ++x) {
             const std::size_t i = rowStart + x;
-            std::uint8_t spread = across[i];
-            for (int d = 1; d <= halo; ++d)
-                spread = std::max({spread, across[i - std::size_t(d) * stride],
-                                   across[i + std::size_t(d) * stride]});
-            // The digits over the halo, premultiplied.
-            const int coverage = bold[i] * qAlpha(ink) / 255;
-            const int haloAlpha = spread * kHaloOpacity / 255 * (255 - coverage) / 255;
-            const int haloValue = haloShade * haloAlpha / 255;
-            out[x] = qRgba(qRed(ink) * coverage / 255 + haloValue,
-                           qGreen(ink) * coverage / 255 + haloValue,
-                           qBlue(ink) * coverage / 255 + haloValue, coverage + haloAlpha);
+            if (spread[i] == 0)
+                continue;
+            const QRgb digit = inked[bold[i]];
+            const unsigned haloAlpha = spread[i] * kHaloOpacity / 255 * (255 - qAlpha(digit)) / 255;
+            out[x] = digit + (haloAlpha << 24) + (whiteHalo ? haloAlpha * 0x010101u : 0u);
         }
     }
     return image;
