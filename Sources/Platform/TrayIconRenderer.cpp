@@ -235,6 +235,14 @@ TrayPixmap FigureSquares::square(const QStringList& texts, const QColor& color, 
     }
     ++m_drawnCount;
     const TrayPixmap pixmap = TrayPixmap::fromImage(figures(kept->outlines, side, color));
+    // The large square's side follows the button's width, which may change
+    // while the figures stay (the combined item's other readings): one large
+    // square is kept beside those at the icon heights, the latest.
+    const auto isLarge = [](int keptSide) {
+        return std::find(kHeights.begin(), kHeights.end(), keptSide) == kHeights.end();
+    };
+    if (isLarge(side))
+        std::erase_if(kept->sides, [&](const auto& entry) { return isLarge(entry.first); });
     kept->sides.emplace_back(side, pixmap);
     return pixmap;
 }

@@ -57,6 +57,21 @@ TEST(FigureSquares, KeepsTheReadingsShownLast) {
     EXPECT_EQ(squares.drawnCount(), 6);
 }
 
+// The combined item's large square follows its width while its figures may
+// stay: only the latest large square is kept beside the icon heights.
+TEST(FigureSquares, KeepsOneLargeSquarePerReading) {
+    FigureSquares squares;
+    squares.square(figures("3"), kInk, 22);
+    squares.square(figures("3"), kInk, 64);
+    squares.square(figures("3"), kInk, 70);
+    ASSERT_EQ(squares.drawnCount(), 3);
+    squares.square(figures("3"), kInk, 70);
+    squares.square(figures("3"), kInk, 22);
+    EXPECT_EQ(squares.drawnCount(), 3);
+    EXPECT_EQ(squares.square(figures("3"), kInk, 64).width, 64);
+    EXPECT_EQ(squares.drawnCount(), 4);
+}
+
 TEST(FigureSquares, AFoundSquareIsTheSameAsOneDrawnAfresh) {
     FigureSquares warm;
     warm.square(figures("42"), kInk, 24);
