@@ -124,18 +124,20 @@ QImage figures(const FigureOutlines& outlines, int size, const QColor& color) {
         std::min({(size - 2.0 * halo) / (outlines.widest + emboldenAtReference),
                   lineHeight * 0.86 / outlines.capHeight, lineHeight * 1.1 / kReferenceSize});
     const double embolden = emboldenAtReference * scale;
-    // The digits' coverage, drawn straight into a frame of zeros wide enough
-    // for the bold's shift and the halo's reach: no step below needs to look
-    // out for an edge. Rows are 4-byte aligned, as QImage wants them.
+    // The digits' coverage, in a frame of zeros wide enough for the bold's
+    // shift and the halo's reach: no step below needs to look out for an
+    // edge. It is drawn in ARGB and its alpha copied: a painter on an Alpha8
+    // image hands its spans to worker threads, a thousand futex calls per
+    // square here.
     const int whole = static_cast<int>(embolden);
     const int weight = static_cast<int>(std::lround((embolden - whole) * 256));
     const int pad = halo + whole + 1;
-    const int stride = (size + 2 * pad + 3) & ~3;
-    const int rows = size + 2 * pad;
-    const std::size_t cells = std::size_t(stride) * rows;
+    const int stride = size + 2 * pad;
+    const std::size_t cells = std::size_t(stride) * stride;
     std::vector<std::uint8_t> cover(cells, 0), bold(cells, 0), across(cells, 0);
     {
-        QImage coverage(cover.data(), stride, rows, stride, QImage::Format_Alpha8);
+        QImage coverage(stride, stride, QImage::Format_ARGB32_Premultiplied);
+        coverage.fill(Qt::transparent);
         QPainter painter(&coverage);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setClipRect(pad, pad, size, size);
@@ -147,6 +149,12 @@ QImage figures(const FigureOutlines& outlines, int size, const QColor& color) {
             painter.setTransform(QTransform(scale, 0, 0, scale, x, baseline));
             painter.fillPath(outlines.lines[line], Qt::black);
         }
+        painter.end();
+        for (int y = 0; y < stride; ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(coverage.constScanLine(y));
+            for (int x = 0; x < stride; ++x)
+                cover[std::size_t(y) * stride + x] = static_cast<std::uint8_t>(qAlpha(row[x]));
+        }
     }
     // Bold: the coverage and the coverage `embolden` pixels to its left, the greater.
     for (std::size_t i = std::size_t(whole) + 1; i < cells; ++i) {
@@ -157,6 +165,7 @@ QImage figures(const FigureOutlines& outlines, int size, const QColor& color) {
     // The halo's coverage at a pixel is the greatest bold coverage within
     // `halo` pixels of it: a square dilation, across, then down. Each step is
     // one offset over the whole buffer, which the compiler turns into vector code.
+    // The plain coverage is not needed past the bold: its buffer takes the halo's.
     std::vector<std::uint8_t>& spread = cover;
     std::copy(bold.begin(), bold.end(), across.begin());
     for (int d = 1; d <= halo; ++d) {
