@@ -36,6 +36,20 @@ std::vector<const QLabel*> shownLabels(const QWidget& view) {
     return labels;
 }
 
+// @p into is the greatest of @p from within @p reach steps of @p step cells
+// either way. Each step is one offset over the whole buffer, which the
+// compiler turns into vector code; the buffers are framed in zeros, so the
+// cells the steps would leave them by stay as they are.
+void dilate(const std::vector<std::uint8_t>& from, std::vector<std::uint8_t>& into,
+            std::size_t step, int reach) {
+    std::copy(from.begin(), from.end(), into.begin());
+    for (int d = 1; d <= reach; ++d) {
+        const std::size_t offset = step * d;
+        for (std::size_t i = offset; i + offset < from.size(); ++i)
+            into[i] = std::max({into[i], from[i - offset], from[i + offset]});
+    }
+}
+
 } // namespace
 
 ShownText ShownText::of(const QWidget& view) {
@@ -163,21 +177,11 @@ QImage figures(const FigureOutlines& outlines, int size, const QColor& color) {
         bold[i] = static_cast<std::uint8_t>(std::max<int>(cover[i], shifted));
     }
     // The halo's coverage at a pixel is the greatest bold coverage within
-    // `halo` pixels of it: a square dilation, across, then down. Each step is
-    // one offset over the whole buffer, which the compiler turns into vector code.
-    // The plain coverage is not needed past the bold: its buffer takes the halo's.
+    // `halo` pixels of it: a square dilation, across, then down. The plain
+    // coverage is not needed past the bold: its buffer takes the halo's.
     std::vector<std::uint8_t>& spread = cover;
-    std::copy(bold.begin(), bold.end(), across.begin());
-    for (int d = 1; d <= halo; ++d) {
-        for (std::size_t i = d; i + d < cells; ++i)
-            across[i] = std::max({across[i], bold[i - d], bold[i + d]});
-    }
-    std::copy(across.begin(), across.end(), spread.begin());
-    for (int d = 1; d <= halo; ++d) {
-        const std::size_t down = std::size_t(d) * stride;
-        for (std::size_t i = down; i + down < cells; ++i)
-            spread[i] = std::max({spread[i], across[i - down], across[i + down]});
-    }
+    dilate(bold, across, 1, halo);
+    dilate(across, spread, std::size_t(stride), halo);
     // The digits over the halo, premultiplied. The halo is white or black, so
     // its colour channels equal its alpha or are 0, and the digits at each
     // coverage come from a table.
