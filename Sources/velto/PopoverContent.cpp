@@ -14,6 +14,12 @@ namespace {
 
 const QString kButtonName = QStringLiteral("settingsButton");
 
+// The detail view goes on top of the stack, above the divider and the "Settings…" row.
+void placeDetailView(QVBoxLayout& stack, std::unique_ptr<QWidget> detailView) {
+    if (detailView)
+        stack.insertWidget(0, detailView.release(), 0, Qt::AlignHCenter);
+}
+
 } // namespace
 
 std::unique_ptr<QWidget> make(std::unique_ptr<QWidget> detailView,
@@ -22,8 +28,7 @@ std::unique_ptr<QWidget> make(std::unique_ptr<QWidget> detailView,
     auto* stack = new QVBoxLayout(content.get());
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
-    if (detailView)
-        stack->addWidget(detailView.release(), 0, Qt::AlignHCenter);
+    placeDetailView(*stack, std::move(detailView));
 
     auto* divider = new QFrame;
     divider->setFrameShape(QFrame::HLine);
@@ -66,8 +71,8 @@ void fill(platform::Popover& popover, DetailViewMaker makeDetailView,
         const DetailViewMaker make = std::exchange(makeDetailView, nullptr);
         auto* stack =
             popover.content() ? qobject_cast<QVBoxLayout*>(popover.content()->layout()) : nullptr;
-        if (std::unique_ptr<QWidget> detailView = make(); detailView && stack)
-            stack->insertWidget(0, detailView.release(), 0, Qt::AlignHCenter);
+        if (stack)
+            placeDetailView(*stack, make());
     });
 }
 
