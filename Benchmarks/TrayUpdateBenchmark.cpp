@@ -22,8 +22,6 @@
 #include <QElapsedTimer>
 #include <benchmark/benchmark.h>
 #include <memory>
-#include <optional>
-#include <string>
 #include <utility>
 
 namespace {
@@ -48,18 +46,7 @@ BENCHMARK(velto::bench::cpuTickFromSwingingStat)->Name(kTick)->Repetitions(5);
 // An in-memory /proc/stat whose busy share steps through 80 values, one per
 // call: every tick shows a reading the tray has not had lately.
 velto::CPUMetricsSource::TextReader steppingStat() {
-    struct Totals {
-        unsigned long long n = 0, busy = 0, idle = 0;
-    };
-    auto totals = std::make_shared<Totals>();
-    return [totals]() -> std::optional<std::string> {
-        const unsigned long long share = 10 + totals->n++ % 80;
-        totals->busy += share;
-        totals->idle += 100 - share;
-        const std::string fields = std::to_string(totals->busy) + " 0 0 " +
-                                   std::to_string(totals->idle) + " 0 0 0 0 0 0\n";
-        return "cpu  " + fields + "cpu0 " + fields;
-    };
+    return velto::bench::statWithBusyShares([](unsigned long long n) { return 10 + n % 80; });
 }
 
 void trayUpdates(benchmark::State& state, velto::CPUMetricsSource::TextReader stat) {
