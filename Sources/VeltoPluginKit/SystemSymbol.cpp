@@ -1,5 +1,4 @@
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 #include <VeltoPluginKit/SystemSymbol.h>
 #include <array>
