@@ -14,40 +14,37 @@ struct Subscription {
     bool pending = false;
 };
 
-// The calls an observable owes on the next turn, in the order their changes came.
-// All of them travel in one posted event, so a source with several observers wakes
-// the loop once per change instead of once per observer.
-class PendingCalls : public QObject {
-public:
-    explicit PendingCalls(QObject* observable) : QObject(observable) {}
+// The calls owed on the next turn of this thread's loop, by every observable
+// living in it, in the order their changes came. All of them travel in one
+// posted event: the gauges of a shared tick wake the loop once, not once per
+// gauge and observer. Entries are weak: a subscription that ended while its
+// call was owed is skipped.
+thread_local std::vector<std::weak_ptr<Subscription>> t_owed;
 
-    void add(const std::shared_ptr<Subscription>& subscription) {
-        m_queue.push_back(subscription);
-        if (m_queue.size() == 1) {
-            QTimer::singleShot(0, this, [this] { deliver(); });
+void deliverOwed() {
+    // Calls made from a callback are owed on the turn after this one.
+    const std::vector<std::weak_ptr<Subscription>> due = std::exchange(t_owed, {});
+    for (const std::weak_ptr<Subscription>& entry : due) {
+        const std::shared_ptr<Subscription> subscription = entry.lock();
+        if (!subscription) {
+            continue;
+        }
+        subscription->pending = false;
+        if (subscription->context) {
+            // A copy: the callback may end the subscription it belongs to.
+            const std::function<void()> callback = subscription->callback;
+            callback();
         }
     }
+}
 
-private:
-    void deliver() {
-        // Calls made from a callback queue up for the turn after this one.
-        const std::vector<std::weak_ptr<Subscription>> due = std::exchange(m_queue, {});
-        for (const std::weak_ptr<Subscription>& entry : due) {
-            const std::shared_ptr<Subscription> subscription = entry.lock();
-            if (!subscription) {
-                continue;
-            }
-            subscription->pending = false;
-            if (subscription->context) {
-                // A copy: the callback may end the subscription it belongs to.
-                const std::function<void()> callback = subscription->callback;
-                callback();
-            }
-        }
+void owe(const std::shared_ptr<Subscription>& subscription) {
+    t_owed.push_back(subscription);
+    if (t_owed.size() == 1) {
+        // No context: the call is posted to this thread, whoever made the change.
+        QTimer::singleShot(0, [] { deliverOwed(); });
     }
-
-    std::vector<std::weak_ptr<Subscription>> m_queue;
-};
+}
 
 } // namespace
 
@@ -66,22 +63,13 @@ void Observable::onChange(QObject* context, std::function<void()> callback) {
     subscription->context = context;
     subscription->callback = std::move(callback);
     if (context && context->thread() == thread()) {
-        PendingCalls* calls = nullptr;
-        for (QObject* child : children()) {
-            if ((calls = dynamic_cast<PendingCalls*>(child))) {
-                break;
-            }
-        }
-        if (!calls) {
-            calls = new PendingCalls(this);
-        }
         // The connection lives as long as the context; the subscription with it.
-        connect(this, &Observable::willChange, context, [calls, subscription] {
+        connect(this, &Observable::willChange, context, [subscription] {
             if (subscription->pending) {
                 return;
             }
             subscription->pending = true;
-            calls->add(subscription);
+            owe(subscription);
         });
         return;
     }
