@@ -260,10 +260,36 @@ TrayPixmap FigureSquares::square(const QStringList& texts, const QColor& color, 
     return pixmap;
 }
 
-TrayPixmapList pixmaps(QWidget& view, const ShownText& shown, FigureSquares& squares) {
-    std::vector<QImage> drawnImages;
-    for (const int height : kHeights)
-        drawnImages.push_back(drawn(view, height));
+const TrayPixmapList* RecentPixmaps::find(const TrayPixmap& largest, const ShownText& shown) {
+    const QRgb rgba = shown.color.rgba();
+    const auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const Kept& entry) {
+        return entry.color == rgba && entry.texts == shown.texts && entry.largest == largest;
+    });
+    if (kept == m_kept.end())
+        return nullptr;
+    ++m_foundCount;
+    std::rotate(kept, kept + 1, m_kept.end());
+    return &m_kept.back().list;
+}
+
+void RecentPixmaps::keep(const TrayPixmap& largest, const ShownText& shown,
+                         const TrayPixmapList& list) {
+    if (m_kept.size() == kKept)
+        m_kept.erase(m_kept.begin());
+    m_kept.push_back({largest, shown.texts, shown.color.rgba(), list});
+}
+
+TrayPixmapList pixmaps(QWidget& view, const ShownText& shown, FigureSquares& squares,
+                       RecentPixmaps& recent) {
+    // The greatest height first: it tells whether the whole list is one kept.
+    std::array<QImage, kHeights.size()> drawnImages;
+    drawnImages.back() = drawn(view, kHeights.back());
+    const TrayPixmap largest = TrayPixmap::fromImage(drawnImages.back());
+    if (const TrayPixmapList* found = recent.find(largest, shown))
+        return *found;
+    for (std::size_t i = 0; i + 1 < kHeights.size(); ++i)
+        drawnImages[i] = drawn(view, kHeights[i]);
+
     const QStringList figureTexts = TrayLabel::figures(shown.texts);
     TrayPixmapList list;
     for (std::size_t i = 0; i < kHeights.size(); ++i) {
@@ -274,10 +300,12 @@ TrayPixmapList pixmaps(QWidget& view, const ShownText& shown, FigureSquares& squ
         list.append(figureTexts.isEmpty() ? TrayPixmap::fromImage(squared(drawnImages[i], size))
                                           : squares.square(figureTexts, shown.color, size));
     }
-    for (const QImage& image : drawnImages)
-        list.append(TrayPixmap::fromImage(image));
+    for (std::size_t i = 0; i + 1 < kHeights.size(); ++i)
+        list.append(TrayPixmap::fromImage(drawnImages[i]));
+    list.append(largest);
     if (!figureTexts.isEmpty())
         list.append(squares.square(figureTexts, shown.color, largeSquareSide(drawnImages.back())));
+    recent.keep(largest, shown, list);
     return list;
 }
 

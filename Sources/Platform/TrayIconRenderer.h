@@ -126,14 +126,48 @@ private:
 };
 
 /**
+ * The whole lists of images an item offered last, kept by what its button drew
+ * at the greatest height and by the texts and colour it showed. Drawing the
+ * button at every height costs more than the rest of an update, and readings
+ * go back and forth between a few values: one drawing at the greatest height
+ * tells whether the list is one of those, since whatever differs at a smaller
+ * height differs there too.
+ */
+class RecentPixmaps {
+public:
+    static constexpr std::size_t kKept = 4;
+
+    /// The list kept for @p largest (the button drawn at the greatest height) and @p shown; null
+    /// when none is.
+    const TrayPixmapList* find(const TrayPixmap& largest, const ShownText& shown);
+    /// Keeps @p list, made for @p largest and @p shown, as the most recent.
+    void keep(const TrayPixmap& largest, const ShownText& shown, const TrayPixmapList& list);
+    /// How many lists were found, not made; for tests and measurements.
+    int foundCount() const { return m_foundCount; }
+
+private:
+    struct Kept {
+        TrayPixmap largest;
+        QStringList texts;
+        QRgb color = 0;
+        TrayPixmapList list;
+    };
+    /// The most recently shown last.
+    std::vector<Kept> m_kept;
+    int m_foundCount = 0;
+};
+
+/**
  * Every image the item offers: the square ones at each height first, then the
  * button as drawn at each height, then, where there are figures, one large
  * square (largeSquareSide). Hosts that take the image nearest their size find a
  * square there; hosts that take the largest (Xfce's status tray) find the
  * large square rather than a wide reading they would shrink to a few pixels.
- * @p shown is what the view's labels say (ShownText::of).
+ * @p shown is what the view's labels say (ShownText::of); a list that @p recent
+ * keeps is handed out as it was.
  */
-TrayPixmapList pixmaps(QWidget& view, const ShownText& shown, FigureSquares& squares);
+TrayPixmapList pixmaps(QWidget& view, const ShownText& shown, FigureSquares& squares,
+                       RecentPixmaps& recent);
 
 } // namespace TrayIconRenderer
 } // namespace velto::platform

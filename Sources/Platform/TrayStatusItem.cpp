@@ -120,7 +120,8 @@ void TrayStatusItem::syncNow() {
 
     m_rendering = true;
     const TrayIconRenderer::ShownText shown = TrayIconRenderer::ShownText::of(button);
-    const TrayPixmapList pixmaps = TrayIconRenderer::pixmaps(button, shown, m_figureSquares);
+    const TrayPixmapList pixmaps =
+        TrayIconRenderer::pixmaps(button, shown, m_figureSquares, m_recentPixmaps);
     m_rendering = false;
     const QString label = TrayLabel::text(shown.texts);
     m_labelGuide = TrayLabel::guide(label, m_labelGuide);

@@ -41,6 +41,8 @@ public:
     StatusNotifierItem* exported() const { return m_exported.get(); }
     /// The squares of figures drawn for the tray, kept for readings that come back.
     const TrayIconRenderer::FigureSquares& figureSquares() const { return m_figureSquares; }
+    /// The whole lists of images sent lately, kept for readings that come back.
+    const TrayIconRenderer::RecentPixmaps& recentPixmaps() const { return m_recentPixmaps; }
 
     /// Puts the item on the bus (once) and brings what it shows up to date.
     void exportToTray();
@@ -57,6 +59,7 @@ private:
     OwnStatusItem& m_ownItem;
     std::unique_ptr<StatusNotifierItem> m_exported;
     TrayIconRenderer::FigureSquares m_figureSquares;
+    TrayIconRenderer::RecentPixmaps m_recentPixmaps;
     QString m_labelGuide;
     int m_number;
     bool m_syncScheduled = false;
