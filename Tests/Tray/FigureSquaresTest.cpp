@@ -109,9 +109,10 @@ TEST(ShownText, ReadsTheShownLabelsInRowsThenColumnsAndTheFirstOnesColour) {
 
 namespace {
 
-// A reading as a gauge draws it: a figure beside a bar whose length is not in any text.
-struct GaugeView {
-    GaugeView() {
+// A reading as a gauge draws it, a figure beside a bar whose length is not in
+// any text, with the caches of the item that offers it.
+struct GaugeItem {
+    GaugeItem() {
         view.resize(44, 22);
         label = new QLabel(&view);
         label->setGeometry(0, 0, 30, 22);
@@ -121,11 +122,10 @@ struct GaugeView {
         palette.setColor(QPalette::Window, QColor(40, 160, 40));
         bar->setPalette(palette);
     }
-    void show(const char* figure, int barLength) {
+    /// The images offered for @p figure beside a bar @p barLength long.
+    TrayPixmapList offer(const char* figure, int barLength) {
         label->setText(QString::fromLatin1(figure));
         bar->setGeometry(32, 4, barLength, 14);
-    }
-    TrayPixmapList pixmaps(FigureSquares& squares, TrayIconRenderer::RecentPixmaps& recent) {
         return TrayIconRenderer::pixmaps(view, TrayIconRenderer::ShownText::of(view), squares,
                                          recent);
     }
@@ -133,60 +133,47 @@ struct GaugeView {
     QWidget view;
     QLabel* label;
     QWidget* bar;
+    FigureSquares squares;
+    TrayIconRenderer::RecentPixmaps recent;
 };
 
 } // namespace
 
 TEST(RecentPixmaps, AReadingThatComesBackIsHandedOutAsMadeBefore) {
-    GaugeView gauge;
-    FigureSquares squares;
-    TrayIconRenderer::RecentPixmaps recent;
-    gauge.show("0", 4);
-    const TrayPixmapList zero = gauge.pixmaps(squares, recent);
-    gauge.show("1", 6);
-    const TrayPixmapList one = gauge.pixmaps(squares, recent);
-    EXPECT_NE(zero, one);
-    const int drawn = squares.drawnCount();
+    GaugeItem item;
+    const TrayPixmapList zero = item.offer("0", 4);
+    EXPECT_NE(item.offer("1", 6), zero);
+    const int drawn = item.squares.drawnCount();
 
-    gauge.show("0", 4);
-    EXPECT_EQ(gauge.pixmaps(squares, recent), zero);
-    EXPECT_EQ(recent.foundCount(), 1);
-    EXPECT_EQ(squares.drawnCount(), drawn);
+    EXPECT_EQ(item.offer("0", 4), zero);
+    EXPECT_EQ(item.recent.foundCount(), 1);
+    EXPECT_EQ(item.squares.drawnCount(), drawn);
 
     // What is handed out is what a first drawing makes.
-    FigureSquares coldSquares;
-    TrayIconRenderer::RecentPixmaps coldRecent;
-    EXPECT_EQ(gauge.pixmaps(coldSquares, coldRecent), zero);
+    EXPECT_EQ(GaugeItem().offer("0", 4), zero);
 }
 
 TEST(RecentPixmaps, TheSameTextsDrawnOtherwiseAreMadeAgain) {
-    GaugeView gauge;
-    FigureSquares squares;
-    TrayIconRenderer::RecentPixmaps recent;
-    gauge.show("5", 4);
-    const TrayPixmapList shortBar = gauge.pixmaps(squares, recent);
-    gauge.show("5", 10);
-    const TrayPixmapList longBar = gauge.pixmaps(squares, recent);
-    EXPECT_EQ(recent.foundCount(), 0);
+    GaugeItem item;
+    const TrayPixmapList shortBar = item.offer("5", 4);
+    const TrayPixmapList longBar = item.offer("5", 10);
+    EXPECT_EQ(item.recent.foundCount(), 0);
     EXPECT_NE(longBar, shortBar);
     // The square figures are the same: only the drawn images differ.
     EXPECT_EQ(longBar.front(), shortBar.front());
 }
 
 TEST(RecentPixmaps, KeepsTheListsShownLast) {
-    GaugeView gauge;
-    FigureSquares squares;
-    TrayIconRenderer::RecentPixmaps recent;
-    const auto showAndCount = [&](const char* figure) {
-        gauge.show(figure, 4);
-        gauge.pixmaps(squares, recent);
-        return recent.foundCount();
+    GaugeItem item;
+    const auto offerAndCount = [&](const char* figure) {
+        item.offer(figure, 4);
+        return item.recent.foundCount();
     };
     for (const char* figure : {"1", "2", "3", "4"})
-        showAndCount(figure);
-    ASSERT_EQ(recent.foundCount(), 0);
-    EXPECT_EQ(showAndCount("1"), 1); // "2" is now the one shown longest ago
-    EXPECT_EQ(showAndCount("5"), 1);
-    EXPECT_EQ(showAndCount("2"), 1) << "the oldest went";
-    EXPECT_EQ(showAndCount("1"), 2);
+        offerAndCount(figure);
+    ASSERT_EQ(item.recent.foundCount(), 0);
+    EXPECT_EQ(offerAndCount("1"), 1); // "2" is now the one shown longest ago
+    EXPECT_EQ(offerAndCount("5"), 1);
+    EXPECT_EQ(offerAndCount("2"), 1) << "the oldest went";
+    EXPECT_EQ(offerAndCount("1"), 2);
 }
