@@ -1,7 +1,7 @@
 # Sourced by the other scripts: installs the Debian packages velto needs that
 # are missing, with apt-get as root or through sudo. Safe to run again.
 
-VELTO_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libssl-dev fonts-dejavu-core"
+VELTO_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libdbus-1-dev libgl-dev libssl-dev fonts-dejavu-core"
 VELTO_TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev dbus xvfb xauth clang libclang-rt-14-dev"
 # A real tray host for the end-to-end run; that run is skipped without them.
 VELTO_TRAY_HOST_PACKAGES="xfce4-panel xdotool x11-utils"

@@ -1,113 +1,249 @@
 #include "Platform/StatusNotifierItem.h"
 
-#include "Platform/StatusNotifierItemAdaptor.h"
-
 #include <QCoreApplication>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
+#include <QTimer>
+#include <cstring>
 
 namespace velto::platform {
 
 namespace {
 
-const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
-const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
-const QString kObjectPath = QStringLiteral("/StatusNotifierItem");
+constexpr const char* kWatcherService = "org.kde.StatusNotifierWatcher";
+constexpr const char* kWatcherPath = "/StatusNotifierWatcher";
+constexpr const char* kPropertiesInterface = DBUS_INTERFACE_PROPERTIES;
+constexpr const char* kIntrospectableInterface = DBUS_INTERFACE_INTROSPECTABLE;
+constexpr int kWatcherTimeoutMilliseconds = 5000;
+
+bool is(const char* text, const char* expected) {
+    return text && std::strcmp(text, expected) == 0;
+}
+
+// A call of the item's interface may leave the interface out.
+bool isOf(const char* interface, const char* expected) {
+    return !interface || is(interface, expected);
+}
 
 } // namespace
 
 StatusNotifierItem::StatusNotifierItem(int number, Requests requests)
-    : m_connectionName(QStringLiteral("velto-tray-item-%1").arg(number)),
-      m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_connectionName)),
+    : m_connection(PrivateBusConnection::toSessionBus()),
       m_serviceName(QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
                         .arg(QCoreApplication::applicationPid())
                         .arg(number)),
       m_requests(std::move(requests)) {
-    registerTrayTypes();
-    new StatusNotifierItemAdaptor(this);
-    if (!m_connection.isConnected())
+    if (!m_connection)
         return;
-    m_exported = m_connection.registerObject(kObjectPath, this, QDBusConnection::ExportAdaptors) &&
-                 m_connection.registerService(m_serviceName);
+    m_exported =
+        m_connection->registerObject(StatusNotifierMessages::kObjectPath,
+                                     [this](DBusMessage* call) { return handleCall(call); }) &&
+        m_connection->requestName(m_serviceName);
 }
 
-StatusNotifierItem::~StatusNotifierItem() {
-    if (m_connection.isConnected()) {
-        m_connection.unregisterService(m_serviceName);
-        m_connection.unregisterObject(kObjectPath);
-    }
-    QDBusConnection::disconnectFromBus(m_connectionName);
-}
+// The connection's close drops the bus name and the object with it.
+StatusNotifierItem::~StatusNotifierItem() = default;
 
 void StatusNotifierItem::registerWithWatcher(std::function<void(bool)> done) {
-    if (!m_exported) {
-        if (done)
-            done(false);
+    DBusMessagePtr call;
+    if (m_exported)
+        call.reset(dbus_message_new_method_call(kWatcherService, kWatcherPath, kWatcherService,
+                                                "RegisterStatusNotifierItem"));
+    const QByteArray service = m_serviceName.toUtf8();
+    const char* serviceData = service.constData();
+    const bool sent =
+        call &&
+        dbus_message_append_args(call.get(), DBUS_TYPE_STRING, &serviceData, DBUS_TYPE_INVALID) &&
+        m_connection->call(call.get(), kWatcherTimeoutMilliseconds, [done](DBusMessage* reply) {
+            if (done)
+                done(dbus_message_get_type(reply) == DBUS_MESSAGE_TYPE_METHOD_RETURN);
+        });
+    if (!sent && done)
+        done(false);
+}
+
+void StatusNotifierItem::setId(const QString& id) {
+    if (id == m_properties.id)
         return;
-    }
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(kWatcherService, kWatcherPath, kWatcherService,
-                                       QStringLiteral("RegisterStatusNotifierItem"));
-    call << m_serviceName;
-    auto* watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(call, 5000), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, done = std::move(done)] {
-        watcher->deleteLater();
-        if (done)
-            done(!watcher->isError());
-    });
+    m_properties.id = id;
+    changed();
+}
+
+void StatusNotifierItem::setCategory(const QString& category) {
+    if (category == m_properties.category)
+        return;
+    m_properties.category = category;
+    changed();
 }
 
 void StatusNotifierItem::setTitle(const QString& title) {
-    if (title == m_title)
+    if (title == m_properties.title)
         return;
-    m_title = title;
-    Q_EMIT NewTitle();
+    m_properties.title = title;
+    changed();
+    emitSignal("NewTitle");
 }
 
 void StatusNotifierItem::setStatus(const QString& status) {
-    if (status == m_status)
+    if (status == m_properties.status)
         return;
-    m_status = status;
-    Q_EMIT NewStatus(status);
+    m_properties.status = status;
+    changed();
+    emitSignal("NewStatus", {status});
 }
 
 void StatusNotifierItem::setIcon(const TrayPixmapList& pixmaps) {
-    if (pixmaps == m_icon)
+    if (pixmaps == m_properties.icon)
         return;
-    m_icon = pixmaps;
+    m_properties.icon = pixmaps;
+    changed();
     ++m_newIconCount;
-    Q_EMIT NewIcon();
+    emitSignal("NewIcon");
 }
 
 void StatusNotifierItem::setLabel(const QString& label, const QString& guide) {
-    if (label == m_label && guide == m_labelGuide)
+    if (label == m_properties.label && guide == m_properties.labelGuide)
         return;
-    m_label = label;
-    m_labelGuide = guide;
-    Q_EMIT XAyatanaNewLabel(label, guide);
+    m_properties.label = label;
+    m_properties.labelGuide = guide;
+    changed();
+    emitSignal("XAyatanaNewLabel", {label, guide});
 }
 
 void StatusNotifierItem::setToolTip(const TrayToolTip& toolTip) {
-    if (toolTip == m_toolTip)
+    if (toolTip == m_properties.toolTip)
         return;
-    m_toolTip = toolTip;
-    Q_EMIT NewToolTip();
+    m_properties.toolTip = toolTip;
+    changed();
+    emitSignal("NewToolTip");
 }
 
-void StatusNotifierItem::hostActivated(int x, int y) {
-    if (m_requests.activate)
-        m_requests.activate(x, y);
+void StatusNotifierItem::changed() {
+    m_getAllReply.reset();
 }
 
-void StatusNotifierItem::hostSecondaryActivated(int x, int y) {
-    if (m_requests.secondaryActivate)
-        m_requests.secondaryActivate(x, y);
+void StatusNotifierItem::emitSignal(const char* name, std::initializer_list<QString> arguments) {
+    if (!m_exported)
+        return;
+    DBusMessagePtr message(dbus_message_new_signal(StatusNotifierMessages::kObjectPath,
+                                                   StatusNotifierMessages::kInterface, name));
+    if (!message)
+        return;
+    DBusMessageIter iter;
+    dbus_message_iter_init_append(message.get(), &iter);
+    for (const QString& argument : arguments)
+        if (!StatusNotifierMessages::appendString(&iter, argument))
+            return;
+    m_connection->send(message.get());
 }
 
-void StatusNotifierItem::hostAskedForContextMenu(int x, int y) {
-    if (m_requests.contextMenu)
-        m_requests.contextMenu(x, y);
+bool StatusNotifierItem::handleCall(DBusMessage* call) {
+    const char* interface = dbus_message_get_interface(call);
+    const char* member = dbus_message_get_member(call);
+    if (is(interface, kPropertiesInterface))
+        return answerProperties(call, member);
+    if (is(interface, kIntrospectableInterface) && is(member, "Introspect")) {
+        DBusMessagePtr answer(dbus_message_new_method_return(call));
+        const char* xml = StatusNotifierMessages::introspection();
+        if (answer &&
+            dbus_message_append_args(answer.get(), DBUS_TYPE_STRING, &xml, DBUS_TYPE_INVALID))
+            reply(call, std::move(answer));
+        return true;
+    }
+    if (isOf(interface, StatusNotifierMessages::kInterface))
+        return answerRequest(call, member);
+    return false;
+}
+
+bool StatusNotifierItem::answerProperties(DBusMessage* call, const char* member) {
+    DBusError failure;
+    dbus_error_init(&failure);
+    const char* interface = nullptr;
+    const char* name = nullptr;
+    if (is(member, "GetAll")) {
+        if (!dbus_message_get_args(call, &failure, DBUS_TYPE_STRING, &interface,
+                                   DBUS_TYPE_INVALID)) {
+            replyError(call, DBUS_ERROR_INVALID_ARGS, failure.message);
+            dbus_error_free(&failure);
+            return true;
+        }
+        if (*interface && !is(interface, StatusNotifierMessages::kInterface)) {
+            replyError(call, DBUS_ERROR_UNKNOWN_INTERFACE, "No such interface");
+            return true;
+        }
+        if (!m_getAllReply)
+            m_getAllReply.reset(StatusNotifierMessages::newGetAllReply(m_properties));
+        if (m_getAllReply)
+            reply(call,
+                  DBusMessagePtr(StatusNotifierMessages::forReply(m_getAllReply.get(), call)));
+        return true;
+    }
+    if (is(member, "Get")) {
+        if (!dbus_message_get_args(call, &failure, DBUS_TYPE_STRING, &interface, DBUS_TYPE_STRING,
+                                   &name, DBUS_TYPE_INVALID)) {
+            replyError(call, DBUS_ERROR_INVALID_ARGS, failure.message);
+            dbus_error_free(&failure);
+            return true;
+        }
+        DBusMessagePtr answer(dbus_message_new_method_return(call));
+        if (!answer)
+            return true;
+        DBusMessageIter iter;
+        dbus_message_iter_init_append(answer.get(), &iter);
+        if ((*interface && !is(interface, StatusNotifierMessages::kInterface)) ||
+            !StatusNotifierMessages::appendProperty(&iter, m_properties, name)) {
+            replyError(call, DBUS_ERROR_UNKNOWN_PROPERTY, "No such property");
+            return true;
+        }
+        reply(call, std::move(answer));
+        return true;
+    }
+    if (is(member, "Set")) {
+        replyError(call, DBUS_ERROR_PROPERTY_READ_ONLY, "The item's properties are read-only");
+        return true;
+    }
+    return false;
+}
+
+bool StatusNotifierItem::answerRequest(DBusMessage* call, const char* member) {
+    std::function<void(int, int)> Requests::*request = nullptr;
+    if (is(member, "Activate"))
+        request = &Requests::activate;
+    else if (is(member, "SecondaryActivate"))
+        request = &Requests::secondaryActivate;
+    else if (is(member, "ContextMenu"))
+        request = &Requests::contextMenu;
+    else if (is(member, "Scroll")) {
+        reply(call, DBusMessagePtr(dbus_message_new_method_return(call)));
+        return true;
+    } else {
+        return false;
+    }
+
+    dbus_int32_t x = 0;
+    dbus_int32_t y = 0;
+    DBusError failure;
+    dbus_error_init(&failure);
+    if (!dbus_message_get_args(call, &failure, DBUS_TYPE_INT32, &x, DBUS_TYPE_INT32, &y,
+                               DBUS_TYPE_INVALID)) {
+        replyError(call, DBUS_ERROR_INVALID_ARGS, failure.message);
+        dbus_error_free(&failure);
+        return true;
+    }
+    reply(call, DBusMessagePtr(dbus_message_new_method_return(call)));
+    // Run from the event loop: what it does may end this item and its connection.
+    QTimer::singleShot(0, this, [this, request, x, y] {
+        if (const auto& run = m_requests.*request)
+            run(x, y);
+    });
+    return true;
+}
+
+void StatusNotifierItem::reply(DBusMessage* call, DBusMessagePtr answer) {
+    if (answer && !dbus_message_get_no_reply(call))
+        m_connection->send(answer.get());
+}
+
+void StatusNotifierItem::replyError(DBusMessage* call, const char* name, const char* text) {
+    reply(call, DBusMessagePtr(dbus_message_new_error(call, name, text)));
 }
 
 } // namespace velto::platform

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "Platform/PrivateBusConnection.h"
+#include "Platform/StatusNotifierMessages.h"
 #include "Platform/StatusNotifierTypes.h"
 
-#include <QDBusConnection>
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <initializer_list>
+#include <memory>
 
 namespace velto::platform {
 
@@ -15,13 +18,15 @@ namespace velto::platform {
  * ("org.kde.StatusNotifierItem-<pid>-<n>"), so that a host can tell items
  * apart by name. Setters compare first and signal only what changed.
  *
- * Main thread only; QtDBus delivers the host's calls there.
+ * Its connection is run on the main thread (PrivateBusConnection): a host
+ * that reads every property after every change is answered from one reply,
+ * built once per change.
  */
 class StatusNotifierItem final : public QObject {
-    Q_OBJECT
 public:
     /// What the host asks for; x and y are screen coordinates where the host
-    /// knows them, else 0.
+    /// knows them, else 0. Each runs from the event loop, after the call's
+    /// answer went out, so it may delete this item.
     struct Requests {
         std::function<void(int x, int y)> activate;
         std::function<void(int x, int y)> secondaryActivate;
@@ -39,8 +44,8 @@ public:
     /// Asks the watcher to list this item; @p done hears whether it agreed.
     void registerWithWatcher(std::function<void(bool registered)> done);
 
-    void setId(const QString& id) { m_id = id; }
-    void setCategory(const QString& category) { m_category = category; }
+    void setId(const QString& id);
+    void setCategory(const QString& category);
     void setTitle(const QString& title);
     /// "Active" or "Passive".
     void setStatus(const QString& status);
@@ -48,45 +53,36 @@ public:
     void setLabel(const QString& label, const QString& guide);
     void setToolTip(const TrayToolTip& toolTip);
 
-    QString id() const { return m_id; }
-    QString category() const { return m_category; }
-    QString title() const { return m_title; }
-    QString status() const { return m_status; }
-    TrayPixmapList icon() const { return m_icon; }
-    QString label() const { return m_label; }
-    QString labelGuide() const { return m_labelGuide; }
-    TrayToolTip toolTip() const { return m_toolTip; }
+    QString id() const { return m_properties.id; }
+    QString category() const { return m_properties.category; }
+    QString title() const { return m_properties.title; }
+    QString status() const { return m_properties.status; }
+    TrayPixmapList icon() const { return m_properties.icon; }
+    QString label() const { return m_properties.label; }
+    QString labelGuide() const { return m_properties.labelGuide; }
+    TrayToolTip toolTip() const { return m_properties.toolTip; }
 
     /// How many NewIcon signals went out; for tests and measurements.
     int newIconCount() const { return m_newIconCount; }
 
-    // Called by the adaptor for the host.
-    void hostActivated(int x, int y);
-    void hostSecondaryActivated(int x, int y);
-    void hostAskedForContextMenu(int x, int y);
-
-Q_SIGNALS:
-    void NewTitle();
-    void NewIcon();
-    void NewToolTip();
-    void NewStatus(const QString& status);
-    void XAyatanaNewLabel(const QString& label, const QString& guide);
-
 private:
-    QString m_connectionName;
-    QDBusConnection m_connection;
+    bool handleCall(DBusMessage* call);
+    bool answerProperties(DBusMessage* call, const char* member);
+    bool answerRequest(DBusMessage* call, const char* member);
+    void reply(DBusMessage* call, DBusMessagePtr answer);
+    void replyError(DBusMessage* call, const char* name, const char* text);
+    /// Sends a signal of the item's interface with string arguments.
+    void emitSignal(const char* name, std::initializer_list<QString> arguments = {});
+    void changed();
+
+    std::unique_ptr<PrivateBusConnection> m_connection;
     QString m_serviceName;
     Requests m_requests;
     bool m_exported = false;
 
-    QString m_id;
-    QString m_category = QStringLiteral("Hardware");
-    QString m_title;
-    QString m_status = QStringLiteral("Active");
-    TrayPixmapList m_icon;
-    QString m_label;
-    QString m_labelGuide;
-    TrayToolTip m_toolTip;
+    StatusNotifierMessages::Properties m_properties;
+    // Every property, built on the first GetAll after a change.
+    DBusMessagePtr m_getAllReply;
     int m_newIconCount = 0;
 };
 

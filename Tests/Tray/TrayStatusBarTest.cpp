@@ -3,6 +3,7 @@
 #include "PopoverShower.h"
 #include "SettingsStore.h"
 #include "StatusBarController.h"
+#include "TrayBusCalls.h"
 
 #include <MenuBar/MenuBarGauges.h>
 #include <Platform/OwnStatusBar.h>
@@ -18,10 +19,7 @@
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusMessage>
-#include <QDBusPendingCall>
 #include <QDBusPendingReply>
-#include <QDBusVariant>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QRect>
@@ -35,36 +33,9 @@ using namespace velto::platform;
 
 namespace {
 
-template <typename Predicate> bool waitUntil(Predicate predicate, int milliseconds = 3000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!predicate()) {
-        if (timer.elapsed() > milliseconds)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-// Calls go out asynchronously: the item answering them lives on this thread.
-QDBusMessage callItem(const QString& service, const QString& interface, const QString& method,
-                      const QVariantList& arguments) {
-    QDBusMessage message = QDBusMessage::createMethodCall(
-        service, QStringLiteral("/StatusNotifierItem"), interface, method);
-    message.setArguments(arguments);
-    QDBusPendingCall call = QDBusConnection::sessionBus().asyncCall(message);
-    waitUntil([&] { return call.isFinished(); });
-    return call.reply();
-}
-
-QVariant property(const QString& service, const QString& name) {
-    const QDBusMessage reply =
-        callItem(service, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-                 {QStringLiteral("org.kde.StatusNotifierItem"), name});
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return {};
-    return reply.arguments().first().value<QDBusVariant>().variant();
-}
+using test::callItem;
+using test::itemProperty;
+using test::waitUntil;
 
 // The smallest rectangle holding every pixel that is not clear.
 QRect inkBounds(const QImage& image) {
@@ -78,7 +49,7 @@ QRect inkBounds(const QImage& image) {
 
 TrayPixmapList iconPixmap(const QString& service) {
     registerTrayTypes();
-    return qdbus_cast<TrayPixmapList>(property(service, QStringLiteral("IconPixmap")));
+    return qdbus_cast<TrayPixmapList>(itemProperty(service, QStringLiteral("IconPixmap")));
 }
 
 void activate(const QString& service, int x, int y) {
@@ -146,16 +117,18 @@ TEST_F(TrayStatusBarTest, ItemsRegisterAndCarryTheirReading) {
     EXPECT_TRUE(service.startsWith(
         QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid())));
 
-    EXPECT_EQ(property(service, QStringLiteral("Id")).toString(),
+    EXPECT_EQ(itemProperty(service, QStringLiteral("Id")).toString(),
               QStringLiteral("velto.widget.cpu"));
-    EXPECT_EQ(property(service, QStringLiteral("Category")).toString(), QStringLiteral("Hardware"));
-    EXPECT_EQ(property(service, QStringLiteral("Status")).toString(), QStringLiteral("Active"));
-    EXPECT_EQ(property(service, QStringLiteral("ItemIsMenu")).toBool(), false);
-    EXPECT_EQ(property(service, QStringLiteral("Title")).toString(), QStringLiteral("cpu"));
-    EXPECT_EQ(property(service, QStringLiteral("XAyatanaLabel")).toString(), QStringLiteral("37%"));
-    EXPECT_EQ(property(service, QStringLiteral("XAyatanaLabelGuide")).toString(),
+    EXPECT_EQ(itemProperty(service, QStringLiteral("Category")).toString(),
+              QStringLiteral("Hardware"));
+    EXPECT_EQ(itemProperty(service, QStringLiteral("Status")).toString(), QStringLiteral("Active"));
+    EXPECT_EQ(itemProperty(service, QStringLiteral("ItemIsMenu")).toBool(), false);
+    EXPECT_EQ(itemProperty(service, QStringLiteral("Title")).toString(), QStringLiteral("cpu"));
+    EXPECT_EQ(itemProperty(service, QStringLiteral("XAyatanaLabel")).toString(),
+              QStringLiteral("37%"));
+    EXPECT_EQ(itemProperty(service, QStringLiteral("XAyatanaLabelGuide")).toString(),
               QStringLiteral("88%"));
-    EXPECT_EQ(property(serviceOf(gear), QStringLiteral("Category")).toString(),
+    EXPECT_EQ(itemProperty(serviceOf(gear), QStringLiteral("Category")).toString(),
               QStringLiteral("SystemServices"));
 
     // Square ones with the figure alone, then as drawn at each height hosts
@@ -258,7 +231,7 @@ TEST_F(TrayStatusBarTest, IconAndStatusSignalOnlyWhatChanged) {
     // Hidden items are never unregistered; they turn passive.
     cpu.item->setVisible(false);
     ASSERT_TRUE(waitUntil([&] { return exported.status() == QStringLiteral("Passive"); }));
-    EXPECT_EQ(property(exported.serviceName(), QStringLiteral("Status")).toString(),
+    EXPECT_EQ(itemProperty(exported.serviceName(), QStringLiteral("Status")).toString(),
               QStringLiteral("Passive"));
     EXPECT_TRUE(watcher.registered().contains(exported.serviceName()));
     cpu.item->setVisible(true);
@@ -345,9 +318,9 @@ TEST_F(TrayStatusBarTest, TheWatcherLeavingAndReturningLosesNothing) {
     ASSERT_TRUE(watcher.join());
     ASSERT_TRUE(waitUntil([&] { return watcher.registered().size() == 2; }));
     EXPECT_TRUE(bar.isInTray());
-    EXPECT_EQ(property(serviceOf(cpu.item), QStringLiteral("XAyatanaLabel")).toString(),
+    EXPECT_EQ(itemProperty(serviceOf(cpu.item), QStringLiteral("XAyatanaLabel")).toString(),
               QStringLiteral("12%"));
-    EXPECT_EQ(property(serviceOf(ram.item), QStringLiteral("Status")).toString(),
+    EXPECT_EQ(itemProperty(serviceOf(ram.item), QStringLiteral("Status")).toString(),
               QStringLiteral("Passive"));
     EXPECT_EQ(cpu.item->button()->subviews(), std::vector<QWidget*>{cpu.label});
 }
@@ -388,11 +361,11 @@ TEST_F(TrayStatusBarTest, TheControllersItemsInTheTrayAndTheCombinedItemAsOne) {
     controller.present({test::gauge("cpu", 38, "37%"), test::gauge("ram", 50, "61%")});
     ASSERT_TRUE(waitUntil([&] { return watcher.registered().size() == 3; }));
     const QString cpuService = serviceOf(controller.slot(QStringLiteral("cpu"))->item);
-    EXPECT_EQ(property(cpuService, QStringLiteral("Title")).toString(), QStringLiteral("CPU"));
+    EXPECT_EQ(itemProperty(cpuService, QStringLiteral("Title")).toString(), QStringLiteral("CPU"));
 
     // A widget switched off in the settings stays registered, as passive.
     const auto status = [&](const QString& service) {
-        return property(service, QStringLiteral("Status")).toString();
+        return itemProperty(service, QStringLiteral("Status")).toString();
     };
     const QString ramService = serviceOf(controller.slot(QStringLiteral("ram"))->item);
     settings.setEnabled(false, QStringLiteral("ram"));
@@ -408,14 +381,16 @@ TEST_F(TrayStatusBarTest, TheControllersItemsInTheTrayAndTheCombinedItemAsOne) {
     ASSERT_TRUE(waitUntil([&] { return watcher.registered().size() == 4; }));
     const QString combined = serviceOf(controller.combinedItem());
     ASSERT_TRUE(waitUntil([&] {
-        return property(cpuService, QStringLiteral("Status")).toString() ==
+        return itemProperty(cpuService, QStringLiteral("Status")).toString() ==
                    QStringLiteral("Passive") &&
-               property(combined, QStringLiteral("Status")).toString() == QStringLiteral("Active");
+               itemProperty(combined, QStringLiteral("Status")).toString() ==
+                   QStringLiteral("Active");
     }));
-    EXPECT_EQ(property(combined, QStringLiteral("Id")).toString(), QStringLiteral("velto.compact"));
-    EXPECT_EQ(property(combined, QStringLiteral("Title")).toString(), QStringLiteral("velto"));
+    EXPECT_EQ(itemProperty(combined, QStringLiteral("Id")).toString(),
+              QStringLiteral("velto.compact"));
+    EXPECT_EQ(itemProperty(combined, QStringLiteral("Title")).toString(), QStringLiteral("velto"));
     // Both readings and the gear, in the layout's order.
-    const QString label = property(combined, QStringLiteral("XAyatanaLabel")).toString();
+    const QString label = itemProperty(combined, QStringLiteral("XAyatanaLabel")).toString();
     EXPECT_LT(label.indexOf(QStringLiteral("37%")), label.indexOf(QStringLiteral("61%")));
     const TrayPixmapList pixmaps = iconPixmap(combined);
     ASSERT_FALSE(pixmaps.isEmpty());
