@@ -13,6 +13,7 @@ struct PrivateBusConnection::Watch {
 
 struct PrivateBusConnection::PendingReply {
     std::weak_ptr<bool> alive;
+    PrivateBusConnection* connection;
     ReplyHandler done;
 };
 
@@ -110,7 +111,7 @@ bool PrivateBusConnection::call(DBusMessage* message, int timeoutMilliseconds, R
         !dbus_connection_send_with_reply(m_connection, message, &pending, timeoutMilliseconds) ||
         !pending)
         return false;
-    auto* reply = new PendingReply{m_alive, std::move(done)};
+    auto* reply = new PendingReply{m_alive, this, std::move(done)};
     if (!dbus_pending_call_set_notify(pending, &replyArrived, reply, &freeReply)) {
         delete reply;
         dbus_pending_call_cancel(pending);
@@ -123,9 +124,14 @@ bool PrivateBusConnection::call(DBusMessage* message, int timeoutMilliseconds, R
 
 void PrivateBusConnection::replyArrived(DBusPendingCall* pending, void* data) {
     auto* reply = static_cast<PendingReply*>(data);
-    DBusMessagePtr message(dbus_pending_call_steal_reply(pending));
-    if (message && !reply->alive.expired() && reply->done)
-        reply->done(message.get());
+    std::shared_ptr<DBusMessage> message(dbus_pending_call_steal_reply(pending),
+                                         DBusMessageUnref());
+    if (!message || reply->alive.expired() || !reply->done)
+        return;
+    // Heard from the event loop, outside the dispatch: what the answer sets
+    // off may well end this connection.
+    QTimer::singleShot(0, reply->connection,
+                       [done = reply->done, message] { done(message.get()); });
 }
 
 void PrivateBusConnection::freeReply(void* data) {

@@ -38,7 +38,8 @@ public:
     /// the library, which answers that the method is unknown. It runs inside
     /// the dispatch, so whatever may delete this connection must be queued.
     using MethodHandler = std::function<bool(DBusMessage* call)>;
-    /// Hears the answer to a call: a method return or an error, never null.
+    /// Hears the answer to a call, a method return or an error, never null,
+    /// from the event loop.
     using ReplyHandler = std::function<void(DBusMessage* reply)>;
 
     /// Connects and says hello; null, with the reason in @p error where given,

@@ -169,11 +169,17 @@ bool StatusNotifierItem::answerProperties(DBusMessage* call, const char* member)
             replyError(call, DBUS_ERROR_UNKNOWN_INTERFACE, "No such interface");
             return true;
         }
-        if (!m_getAllReply)
-            m_getAllReply.reset(StatusNotifierMessages::newGetAllReply(m_properties));
-        if (m_getAllReply)
-            reply(call,
-                  DBusMessagePtr(StatusNotifierMessages::forReply(m_getAllReply.get(), call)));
+        // The first host to ask after a change gets the reply built for it;
+        // the next ones a copy of it.
+        DBusMessagePtr answer;
+        if (m_getAllReply) {
+            answer.reset(StatusNotifierMessages::forReply(m_getAllReply.get(), call));
+        } else {
+            answer.reset(StatusNotifierMessages::newGetAllReply(call, m_properties));
+            if (answer)
+                m_getAllReply.reset(dbus_message_ref(answer.get()));
+        }
+        reply(call, std::move(answer));
         return true;
     }
     if (is(member, "Get")) {

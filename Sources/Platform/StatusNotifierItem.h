@@ -81,7 +81,7 @@ private:
     bool m_exported = false;
 
     StatusNotifierMessages::Properties m_properties;
-    // Every property, built on the first GetAll after a change.
+    // The GetAll answer sent first after the last change; later ones are its copies.
     DBusMessagePtr m_getAllReply;
     int m_newIconCount = 0;
 };

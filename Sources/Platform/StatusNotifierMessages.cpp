@@ -175,8 +175,8 @@ bool appendAllProperties(DBusMessageIter* iter, const Properties& properties) {
     return dbus_message_iter_close_container(iter, &array) && written;
 }
 
-DBusMessage* newGetAllReply(const Properties& properties) {
-    DBusMessage* reply = dbus_message_new(DBUS_MESSAGE_TYPE_METHOD_RETURN);
+DBusMessage* newGetAllReply(DBusMessage* call, const Properties& properties) {
+    DBusMessage* reply = dbus_message_new_method_return(call);
     if (!reply)
         return nullptr;
     DBusMessageIter iter;

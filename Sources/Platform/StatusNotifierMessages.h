@@ -35,10 +35,11 @@ struct Properties {
 bool appendProperty(DBusMessageIter* iter, const Properties& properties, std::string_view name);
 /// Appends every property as the a{sv} of Properties.GetAll.
 bool appendAllProperties(DBusMessageIter* iter, const Properties& properties);
-/// A method return of Properties.GetAll with no reply serial or destination
-/// yet: forReply() turns a copy into the answer to one call.
-DBusMessage* newGetAllReply(const Properties& properties);
-/// A copy of @p reply addressed as the answer to @p call; null without memory.
+/// The answer to the Properties.GetAll @p call; null without memory.
+DBusMessage* newGetAllReply(DBusMessage* call, const Properties& properties);
+/// A copy of the answer @p reply, sent or not, addressed as the answer to
+/// @p call instead: the same properties for another host, without building
+/// them again. Null without memory.
 DBusMessage* forReply(const DBusMessage* reply, DBusMessage* call);
 
 /// Appends @p text as a string, in UTF-8.

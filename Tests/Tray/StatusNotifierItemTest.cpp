@@ -293,6 +293,18 @@ TEST(PrivateBusConnection, ACallHearsItsAnswerAnErrorOrItsTimeout) {
     ASSERT_TRUE(waitUntil([&] { return !fromDbus.empty(); }));
     EXPECT_EQ(fromDbus, std::vector<QString>{QStringLiteral("answer")});
 
+    // An answer may end the connection that heard it.
+    std::unique_ptr<PrivateBusConnection> once = PrivateBusConnection::toSessionBus();
+    ASSERT_TRUE(once);
+    DBusMessagePtr again(dbus_message_new_method_call(
+        "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus.Peer", "Ping"));
+    bool ended = false;
+    ASSERT_TRUE(once->call(again.get(), 3000, [&](DBusMessage*) {
+        once.reset();
+        ended = true;
+    }));
+    ASSERT_TRUE(waitUntil([&] { return ended; }));
+
     // A connection that goes while a call is out never calls back.
     std::vector<QString> afterTheEnd;
     ASSERT_TRUE(callTo("org.velto.Test.Silent", 200, afterTheEnd));
