@@ -1,6 +1,5 @@
 #include "Platform/StatusNotifierTypes.h"
 
-#include <QDBusMetaType>
 #include <QtEndian>
 
 namespace velto::platform {
@@ -31,44 +30,6 @@ QImage TrayPixmap::toImage() const {
             line[x] = qRgba(in[1], in[2], in[3], in[0]);
     }
     return image;
-}
-
-void registerTrayTypes() {
-    static const bool registered = [] {
-        qDBusRegisterMetaType<TrayPixmap>();
-        qDBusRegisterMetaType<TrayPixmapList>();
-        qDBusRegisterMetaType<TrayToolTip>();
-        return true;
-    }();
-    (void)registered;
-}
-
-QDBusArgument& operator<<(QDBusArgument& argument, const TrayPixmap& pixmap) {
-    argument.beginStructure();
-    argument << pixmap.width << pixmap.height << pixmap.pixels;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, TrayPixmap& pixmap) {
-    argument.beginStructure();
-    argument >> pixmap.width >> pixmap.height >> pixmap.pixels;
-    argument.endStructure();
-    return argument;
-}
-
-QDBusArgument& operator<<(QDBusArgument& argument, const TrayToolTip& toolTip) {
-    argument.beginStructure();
-    argument << toolTip.iconName << toolTip.pixmaps << toolTip.title << toolTip.text;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, TrayToolTip& toolTip) {
-    argument.beginStructure();
-    argument >> toolTip.iconName >> toolTip.pixmaps >> toolTip.title >> toolTip.text;
-    argument.endStructure();
-    return argument;
 }
 
 } // namespace velto::platform

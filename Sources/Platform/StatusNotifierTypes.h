@@ -1,10 +1,8 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDBusArgument>
 #include <QImage>
 #include <QList>
-#include <QMetaType>
 #include <QString>
 
 namespace velto::platform {
@@ -35,15 +33,4 @@ struct TrayToolTip {
     bool operator==(const TrayToolTip&) const = default;
 };
 
-/// Makes both types known to Qt's meta-type system and to QtDBus; safe to call repeatedly.
-void registerTrayTypes();
-
-QDBusArgument& operator<<(QDBusArgument& argument, const TrayPixmap& pixmap);
-const QDBusArgument& operator>>(const QDBusArgument& argument, TrayPixmap& pixmap);
-QDBusArgument& operator<<(QDBusArgument& argument, const TrayToolTip& toolTip);
-const QDBusArgument& operator>>(const QDBusArgument& argument, TrayToolTip& toolTip);
-
 } // namespace velto::platform
-
-Q_DECLARE_METATYPE(velto::platform::TrayPixmap)
-Q_DECLARE_METATYPE(velto::platform::TrayToolTip)

@@ -2,6 +2,7 @@
 // hosts' own libraries would; and the main-thread connection under it.
 
 #include "TrayBusCalls.h"
+#include "TrayBusTypes.h"
 
 #include <Platform/PrivateBusConnection.h>
 #include <Platform/StatusNotifierItem.h>
@@ -24,6 +25,7 @@ using namespace velto;
 using namespace velto::platform;
 using test::callItem;
 using test::itemProperty;
+using test::registerTrayTypes;
 using test::waitUntil;
 
 namespace {

@@ -4,6 +4,7 @@
 #include "SettingsStore.h"
 #include "StatusBarController.h"
 #include "TrayBusCalls.h"
+#include "TrayBusTypes.h"
 
 #include <MenuBar/MenuBarGauges.h>
 #include <Platform/OwnStatusBar.h>
@@ -35,6 +36,7 @@ namespace {
 
 using test::callItem;
 using test::itemProperty;
+using test::registerTrayTypes;
 using test::waitUntil;
 
 // The smallest rectangle holding every pixel that is not clear.
