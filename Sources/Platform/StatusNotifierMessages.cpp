@@ -72,7 +72,15 @@ struct Property {
     PropertyWriter write;
 };
 
-const QString kNoName;
+// The names and images the item leaves empty.
+bool appendNoName(DBusMessageIter* iter, const Properties&) {
+    return appendStringVariant(iter, QString());
+}
+
+bool appendNoPixmaps(DBusMessageIter* iter, const Properties&) {
+    return appendVariant(iter, kPixmapsSignature,
+                         [](DBusMessageIter* v) { return appendPixmaps(v, {}); });
+}
 
 // Every property of the interface, with the label extension hosts of the
 // Ayatana family read. No menu is exported: a secondary click or a
@@ -89,29 +97,17 @@ const std::array<Property, 17> kProperties = {{
      [](DBusMessageIter* i, const Properties&) {
          return appendVariant(i, "i", [](DBusMessageIter* v) { return appendInt(v, 0); });
      }},
-    {"IconName",
-     [](DBusMessageIter* i, const Properties&) { return appendStringVariant(i, kNoName); }},
-    {"IconThemePath",
-     [](DBusMessageIter* i, const Properties&) { return appendStringVariant(i, kNoName); }},
+    {"IconName", &appendNoName},
+    {"IconThemePath", &appendNoName},
     {"IconPixmap",
      [](DBusMessageIter* i, const Properties& p) {
          return appendVariant(i, kPixmapsSignature,
                               [&](DBusMessageIter* v) { return appendPixmaps(v, p.icon); });
      }},
-    {"OverlayIconName",
-     [](DBusMessageIter* i, const Properties&) { return appendStringVariant(i, kNoName); }},
-    {"OverlayIconPixmap",
-     [](DBusMessageIter* i, const Properties&) {
-         return appendVariant(i, kPixmapsSignature,
-                              [](DBusMessageIter* v) { return appendPixmaps(v, {}); });
-     }},
-    {"AttentionIconName",
-     [](DBusMessageIter* i, const Properties&) { return appendStringVariant(i, kNoName); }},
-    {"AttentionIconPixmap",
-     [](DBusMessageIter* i, const Properties&) {
-         return appendVariant(i, kPixmapsSignature,
-                              [](DBusMessageIter* v) { return appendPixmaps(v, {}); });
-     }},
+    {"OverlayIconName", &appendNoName},
+    {"OverlayIconPixmap", &appendNoPixmaps},
+    {"AttentionIconName", &appendNoName},
+    {"AttentionIconPixmap", &appendNoPixmaps},
     {"ToolTip",
      [](DBusMessageIter* i, const Properties& p) {
          return appendVariant(i, kToolTipSignature,
@@ -137,24 +133,7 @@ const std::array<Property, 17> kProperties = {{
      [](DBusMessageIter* i, const Properties& p) { return appendStringVariant(i, p.labelGuide); }},
 }};
 
-} // namespace
-
-bool appendString(DBusMessageIter* iter, const QString& text) {
-    // QString's UTF-8 is always well formed, which libdbus insists on; a NUL
-    // would end the string early, so none is let through.
-    QByteArray utf8 = text.toUtf8();
-    utf8.replace('\0', "");
-    const char* data = utf8.constData();
-    return dbus_message_iter_append_basic(iter, DBUS_TYPE_STRING, &data);
-}
-
-bool appendProperty(DBusMessageIter* iter, const Properties& properties, std::string_view name) {
-    for (const Property& property : kProperties)
-        if (name == property.name)
-            return property.write(iter, properties);
-    return false;
-}
-
+// Every property, as the a{sv} of Properties.GetAll.
 bool appendAllProperties(DBusMessageIter* iter, const Properties& properties) {
     DBusMessageIter array;
     if (!dbus_message_iter_open_container(iter, DBUS_TYPE_ARRAY, "{sv}", &array))
@@ -173,6 +152,24 @@ bool appendAllProperties(DBusMessageIter* iter, const Properties& properties) {
             break;
     }
     return dbus_message_iter_close_container(iter, &array) && written;
+}
+
+} // namespace
+
+bool appendString(DBusMessageIter* iter, const QString& text) {
+    // QString's UTF-8 is always well formed, which libdbus insists on; a NUL
+    // would end the string early, so none is let through.
+    QByteArray utf8 = text.toUtf8();
+    utf8.replace('\0', "");
+    const char* data = utf8.constData();
+    return dbus_message_iter_append_basic(iter, DBUS_TYPE_STRING, &data);
+}
+
+bool appendProperty(DBusMessageIter* iter, const Properties& properties, std::string_view name) {
+    for (const Property& property : kProperties)
+        if (name == property.name)
+            return property.write(iter, properties);
+    return false;
 }
 
 DBusMessage* newGetAllReply(DBusMessage* call, const Properties& properties) {

@@ -33,8 +33,6 @@ struct Properties {
 /// Appends the value of the property @p name as a variant; false, with
 /// nothing appended, for a name the interface does not have.
 bool appendProperty(DBusMessageIter* iter, const Properties& properties, std::string_view name);
-/// Appends every property as the a{sv} of Properties.GetAll.
-bool appendAllProperties(DBusMessageIter* iter, const Properties& properties);
 /// The answer to the Properties.GetAll @p call; null without memory.
 DBusMessage* newGetAllReply(DBusMessage* call, const Properties& properties);
 /// A copy of the answer @p reply, sent or not, addressed as the answer to
