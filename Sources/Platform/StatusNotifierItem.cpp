@@ -18,9 +18,9 @@ bool is(const char* text, const char* expected) {
     return text && std::strcmp(text, expected) == 0;
 }
 
-// A call of the item's interface may leave the interface out.
+// A call may leave its interface out, and Properties take "" for any.
 bool isOf(const char* interface, const char* expected) {
-    return !interface || is(interface, expected);
+    return !interface || !*interface || is(interface, expected);
 }
 
 } // namespace
@@ -153,19 +153,24 @@ bool StatusNotifierItem::handleCall(DBusMessage* call) {
     return false;
 }
 
-bool StatusNotifierItem::answerProperties(DBusMessage* call, const char* member) {
+template <typename... Arguments>
+bool StatusNotifierItem::readArguments(DBusMessage* call, Arguments... arguments) {
     DBusError failure;
     dbus_error_init(&failure);
+    if (dbus_message_get_args(call, &failure, arguments..., DBUS_TYPE_INVALID))
+        return true;
+    replyError(call, DBUS_ERROR_INVALID_ARGS, failure.message);
+    dbus_error_free(&failure);
+    return false;
+}
+
+bool StatusNotifierItem::answerProperties(DBusMessage* call, const char* member) {
     const char* interface = nullptr;
     const char* name = nullptr;
     if (is(member, "GetAll")) {
-        if (!dbus_message_get_args(call, &failure, DBUS_TYPE_STRING, &interface,
-                                   DBUS_TYPE_INVALID)) {
-            replyError(call, DBUS_ERROR_INVALID_ARGS, failure.message);
-            dbus_error_free(&failure);
+        if (!readArguments(call, DBUS_TYPE_STRING, &interface))
             return true;
-        }
-        if (*interface && !is(interface, StatusNotifierMessages::kInterface)) {
+        if (!isOf(interface, StatusNotifierMessages::kInterface)) {
             replyError(call, DBUS_ERROR_UNKNOWN_INTERFACE, "No such interface");
             return true;
         }
@@ -183,18 +188,14 @@ bool StatusNotifierItem::answerProperties(DBusMessage* call, const char* member)
         return true;
     }
     if (is(member, "Get")) {
-        if (!dbus_message_get_args(call, &failure, DBUS_TYPE_STRING, &interface, DBUS_TYPE_STRING,
-                                   &name, DBUS_TYPE_INVALID)) {
-            replyError(call, DBUS_ERROR_INVALID_ARGS, failure.message);
-            dbus_error_free(&failure);
+        if (!readArguments(call, DBUS_TYPE_STRING, &interface, DBUS_TYPE_STRING, &name))
             return true;
-        }
         DBusMessagePtr answer(dbus_message_new_method_return(call));
         if (!answer)
             return true;
         DBusMessageIter iter;
         dbus_message_iter_init_append(answer.get(), &iter);
-        if ((*interface && !is(interface, StatusNotifierMessages::kInterface)) ||
+        if (!isOf(interface, StatusNotifierMessages::kInterface) ||
             !StatusNotifierMessages::appendProperty(&iter, m_properties, name)) {
             replyError(call, DBUS_ERROR_UNKNOWN_PROPERTY, "No such property");
             return true;
@@ -226,14 +227,8 @@ bool StatusNotifierItem::answerRequest(DBusMessage* call, const char* member) {
 
     dbus_int32_t x = 0;
     dbus_int32_t y = 0;
-    DBusError failure;
-    dbus_error_init(&failure);
-    if (!dbus_message_get_args(call, &failure, DBUS_TYPE_INT32, &x, DBUS_TYPE_INT32, &y,
-                               DBUS_TYPE_INVALID)) {
-        replyError(call, DBUS_ERROR_INVALID_ARGS, failure.message);
-        dbus_error_free(&failure);
+    if (!readArguments(call, DBUS_TYPE_INT32, &x, DBUS_TYPE_INT32, &y))
         return true;
-    }
     reply(call, DBusMessagePtr(dbus_message_new_method_return(call)));
     // Run from the event loop: what it does may end this item and its connection.
     QTimer::singleShot(0, this, [this, request, x, y] {

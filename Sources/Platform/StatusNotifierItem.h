@@ -69,6 +69,10 @@ private:
     bool handleCall(DBusMessage* call);
     bool answerProperties(DBusMessage* call, const char* member);
     bool answerRequest(DBusMessage* call, const char* member);
+    /// Reads the call's arguments as for dbus_message_get_args, without the
+    /// closing DBUS_TYPE_INVALID; answers InvalidArgs and returns false when they
+    /// are not there.
+    template <typename... Arguments> bool readArguments(DBusMessage* call, Arguments... arguments);
     void reply(DBusMessage* call, DBusMessagePtr answer);
     void replyError(DBusMessage* call, const char* name, const char* text);
     /// Sends a signal of the item's interface with string arguments.
