@@ -12,7 +12,6 @@ struct PrivateBusConnection::Watch {
 };
 
 struct PrivateBusConnection::PendingReply {
-    std::weak_ptr<bool> alive;
     PrivateBusConnection* connection;
     ReplyHandler done;
 };
@@ -33,16 +32,13 @@ void retire(QObject* object) {
 
 } // namespace
 
-std::unique_ptr<PrivateBusConnection> PrivateBusConnection::toSessionBus(QString* error) {
+std::unique_ptr<PrivateBusConnection> PrivateBusConnection::toSessionBus() {
     DBusError failure;
     dbus_error_init(&failure);
     DBusConnection* connection = dbus_bus_get_private(DBUS_BUS_SESSION, &failure);
-    if (!connection) {
-        if (error)
-            *error = QString::fromUtf8(failure.message ? failure.message : "no session bus");
-        dbus_error_free(&failure);
+    dbus_error_free(&failure);
+    if (!connection)
         return nullptr;
-    }
     return std::unique_ptr<PrivateBusConnection>(new PrivateBusConnection(connection));
 }
 
@@ -61,7 +57,6 @@ PrivateBusConnection::PrivateBusConnection(DBusConnection* connection) : m_conne
 }
 
 PrivateBusConnection::~PrivateBusConnection() {
-    m_alive.reset();
     for (const auto& object : m_objects)
         dbus_connection_unregister_object_path(m_connection, object.first.c_str());
     dbus_connection_close(m_connection);
@@ -71,10 +66,6 @@ PrivateBusConnection::~PrivateBusConnection() {
                                           nullptr);
     dbus_connection_unref(m_connection);
     // Notifiers and timers still held are children, deleted with this object.
-}
-
-bool PrivateBusConnection::isConnected() const {
-    return dbus_connection_get_is_connected(m_connection);
 }
 
 bool PrivateBusConnection::requestName(const QString& name) {
@@ -111,7 +102,7 @@ bool PrivateBusConnection::call(DBusMessage* message, int timeoutMilliseconds, R
         !dbus_connection_send_with_reply(m_connection, message, &pending, timeoutMilliseconds) ||
         !pending)
         return false;
-    auto* reply = new PendingReply{m_alive, this, std::move(done)};
+    auto* reply = new PendingReply{this, std::move(done)};
     if (!dbus_pending_call_set_notify(pending, &replyArrived, reply, &freeReply)) {
         delete reply;
         dbus_pending_call_cancel(pending);
@@ -126,10 +117,11 @@ void PrivateBusConnection::replyArrived(DBusPendingCall* pending, void* data) {
     auto* reply = static_cast<PendingReply*>(data);
     std::shared_ptr<DBusMessage> message(dbus_pending_call_steal_reply(pending),
                                          DBusMessageUnref());
-    if (!message || reply->alive.expired() || !reply->done)
+    if (!message || !reply->done)
         return;
     // Heard from the event loop, outside the dispatch: what the answer sets
-    // off may well end this connection.
+    // off may well end this connection. An answer still queued when the
+    // connection goes is dropped with it.
     QTimer::singleShot(0, reply->connection,
                        [done = reply->done, message] { done(message.get()); });
 }

@@ -42,15 +42,13 @@ public:
     /// from the event loop.
     using ReplyHandler = std::function<void(DBusMessage* reply)>;
 
-    /// Connects and says hello; null, with the reason in @p error where given,
-    /// when there is no session bus to reach.
-    static std::unique_ptr<PrivateBusConnection> toSessionBus(QString* error = nullptr);
+    /// Connects and says hello; null when there is no session bus to reach.
+    static std::unique_ptr<PrivateBusConnection> toSessionBus();
     ~PrivateBusConnection() override;
 
     PrivateBusConnection(const PrivateBusConnection&) = delete;
     PrivateBusConnection& operator=(const PrivateBusConnection&) = delete;
 
-    bool isConnected() const;
     /// Asks the bus for @p name and waits for its answer; true when this
     /// connection now owns it. For start-up only: it blocks.
     bool requestName(const QString& name);
@@ -92,8 +90,6 @@ private:
     std::map<DBusWatch*, std::unique_ptr<Watch>> m_watches;
     std::map<DBusTimeout*, QTimer*> m_timeouts;
     std::map<std::string, std::unique_ptr<MethodHandler>> m_objects;
-    // Shared with every pending reply, which calls back only while it lives.
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     bool m_dispatchScheduled = false;
     bool m_dispatching = false;
 };
