@@ -36,20 +36,6 @@ std::vector<const QLabel*> shownLabels(const QWidget& view) {
     return labels;
 }
 
-// @p into is the greatest of @p from within @p reach steps of @p step cells
-// either way. Each step is one offset over the whole buffer, which the
-// compiler turns into vector code; the buffers are framed in zeros, so the
-// cells the steps would leave them by stay as they are.
-void dilate(const std::vector<std::uint8_t>& from, std::vector<std::uint8_t>& into,
-            std::size_t step, int reach) {
-    std::copy(from.begin(), from.end(), into.begin());
-    for (int d = 1; d <= reach; ++d) {
-        const std::size_t offset = step * d;
-        for (std::size_t i = offset; i + offset < from.size(); ++i)
-            into[i] = std::max({into[i], from[i - offset], from[i + offset]});
-    }
-}
-
 } // namespace
 
 ShownText ShownText::of(const QWidget& view) {
@@ -102,21 +88,22 @@ FigureOutlines FigureOutlines::of(const QStringList& figures, FigureGlyphs& glyp
         return outlines;
     outlines.capHeight = glyphs.capHeight();
     for (const QString& figure : figures) {
-        QPainterPath path;
+        std::vector<Character> line;
         double advance = 0;
         for (const QChar character : figure) {
             const FigureGlyphs::Glyph glyph = glyphs.glyph(character);
-            path.addPath(glyph.outline.translated(advance, 0));
+            line.push_back({character.unicode(), glyph.outline, advance});
             advance += glyph.advance;
         }
-        outlines.lines.push_back(std::move(path));
+        outlines.lines.push_back(std::move(line));
         outlines.advances.push_back(advance);
         outlines.widest = std::max(outlines.widest, advance);
     }
     return outlines;
 }
 
-QImage figures(const FigureOutlines& outlines, int size, const QColor& color) {
+QImage figures(const FigureOutlines& outlines, int size, const QColor& color,
+               FigureGlyphMasks& masks) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     const auto lines = static_cast<int>(outlines.lines.size());
@@ -138,50 +125,40 @@ QImage figures(const FigureOutlines& outlines, int size, const QColor& color) {
         std::min({(size - 2.0 * halo) / (outlines.widest + emboldenAtReference),
                   lineHeight * 0.86 / outlines.capHeight, lineHeight * 1.1 / kReferenceSize});
     const double embolden = emboldenAtReference * scale;
-    // The digits' coverage, in a frame of zeros wide enough for the bold's
-    // shift and the halo's reach: no step below needs to look out for an
-    // edge. It is drawn in ARGB and its alpha copied: a painter on an Alpha8
-    // image hands its spans to worker threads, a thousand futex calls per
-    // square here.
-    const int whole = static_cast<int>(embolden);
-    const int weight = static_cast<int>(std::lround((embolden - whole) * 256));
-    const int pad = halo + whole + 1;
-    const int stride = size + 2 * pad;
-    const std::size_t cells = std::size_t(stride) * stride;
-    std::vector<std::uint8_t> cover(cells, 0), bold(cells, 0), across(cells, 0);
-    {
-        QImage coverage(stride, stride, QImage::Format_ARGB32_Premultiplied);
-        coverage.fill(Qt::transparent);
-        QPainter painter(&coverage);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setClipRect(pad, pad, size, size);
+    // The bold coverage and the halo's of every character, laid over each
+    // other where they meet (the greater of the two), clipped to the square.
+    // Each character sits at its place rounded to a quarter pixel, which is
+    // what its mask is kept by.
+    const std::size_t cells = std::size_t(size) * std::size_t(size);
+    std::vector<std::uint8_t> bold(cells, 0), spread(cells, 0);
+    for (int line = 0; line < lines; ++line) {
         // Each figure centred across, its digits centred down its line.
-        for (int line = 0; line < lines; ++line) {
-            const double x = pad + (size - (outlines.advances[line] * scale + embolden)) / 2;
-            const double baseline =
-                pad + line * lineHeight + (lineHeight + outlines.capHeight * scale) / 2;
-            painter.setTransform(QTransform(scale, 0, 0, scale, x, baseline));
-            painter.fillPath(outlines.lines[line], Qt::black);
-        }
-        painter.end();
-        for (int y = 0; y < stride; ++y) {
-            const auto* row = reinterpret_cast<const QRgb*>(coverage.constScanLine(y));
-            for (int x = 0; x < stride; ++x)
-                cover[std::size_t(y) * stride + x] = static_cast<std::uint8_t>(qAlpha(row[x]));
+        const double x = (size - (outlines.advances[line] * scale + embolden)) / 2;
+        const double baseline = line * lineHeight + (lineHeight + outlines.capHeight * scale) / 2;
+        const auto quarters = static_cast<long>(std::lround(baseline * 4));
+        const auto originY = static_cast<int>(std::floor(quarters / 4.0));
+        for (const FigureOutlines::Character& character : outlines.lines[line]) {
+            const auto across = static_cast<long>(std::lround((x + character.x * scale) * 4));
+            const auto originX = static_cast<int>(std::floor(across / 4.0));
+            const FigureGlyphMasks::Key key{character.code, scale, halo,
+                                            static_cast<int>(across - 4L * originX),
+                                            static_cast<int>(quarters - 4L * originY)};
+            const FigureGlyphMask& mask = masks.mask(key, character.outline, embolden);
+            const int left = originX + mask.left;
+            const int top = originY + mask.top;
+            const int fromX = std::max(0, -left);
+            const int toX = std::min(mask.width, size - left);
+            for (int row = std::max(0, -top); row < std::min(mask.height, size - top); ++row) {
+                const std::size_t from = std::size_t(row) * mask.width;
+                const std::size_t into = std::size_t(top + row) * size + left;
+                for (int column = fromX; column < toX; ++column) {
+                    bold[into + column] = std::max(bold[into + column], mask.bold[from + column]);
+                    spread[into + column] =
+                        std::max(spread[into + column], mask.halo[from + column]);
+                }
+            }
         }
     }
-    // Bold: the coverage and the coverage `embolden` pixels to its left, the greater.
-    for (std::size_t i = std::size_t(whole) + 1; i < cells; ++i) {
-        const int shifted =
-            (cover[i - whole] * (256 - weight) + cover[i - whole - 1] * weight) >> 8;
-        bold[i] = static_cast<std::uint8_t>(std::max<int>(cover[i], shifted));
-    }
-    // The halo's coverage at a pixel is the greatest bold coverage within
-    // `halo` pixels of it: a square dilation, across, then down. The plain
-    // coverage is not needed past the bold: its buffer takes the halo's.
-    std::vector<std::uint8_t>& spread = cover;
-    dilate(bold, across, 1, halo);
-    dilate(across, spread, std::size_t(stride), halo);
     // The digits over the halo, premultiplied. The halo is white or black, so
     // its colour channels equal its alpha or are 0, and the digits at each
     // coverage come from a table.
@@ -196,7 +173,7 @@ QImage figures(const FigureOutlines& outlines, int size, const QColor& color) {
     }
     for (int y = 0; y < size; ++y) {
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const std::size_t rowStart = std::size_t(y + pad) * stride + pad;
+        const std::size_t rowStart = std::size_t(y) * size;
         for (int x = 0; x < size; ++x) {
             const std::size_t i = rowStart + x;
             if (spread[i] == 0)
@@ -247,7 +224,7 @@ TrayPixmap FigureSquares::square(const QStringList& texts, const QColor& color, 
             return pixmap;
     }
     ++m_drawnCount;
-    const TrayPixmap pixmap = TrayPixmap::fromImage(figures(kept->outlines, side, color));
+    const TrayPixmap pixmap = TrayPixmap::fromImage(figures(kept->outlines, side, color, m_masks));
     // The large square's side follows the button's width, which may change
     // while the figures stay (the combined item's other readings): one large
     // square is kept beside those at the icon heights, the latest.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/FigureGlyphMasks.h"
 #include "Platform/StatusNotifierTypes.h"
 
 #include <QColor>
@@ -75,8 +76,15 @@ struct ShownText {
 QImage drawn(QWidget& view, int height);
 /// Figures as outlines at kReferenceSize, laid out once for every square.
 struct FigureOutlines {
-    /// One outline per figure, its baseline at y 0 and its advance starting at x 0.
-    std::vector<QPainterPath> lines;
+    struct Character {
+        char16_t code = 0;
+        /// Its origin at 0, 0 (shared, cheap to copy).
+        QPainterPath outline;
+        /// Where its origin is along its figure's baseline.
+        double x = 0;
+    };
+    /// One line per figure, its characters in order.
+    std::vector<std::vector<Character>> lines;
     std::vector<double> advances;
     double widest = 0;
     double capHeight = 0;
@@ -84,8 +92,13 @@ struct FigureOutlines {
     static FigureOutlines of(const QStringList& figures, FigureGlyphs& glyphs);
 };
 
-/// The figures stacked in bold digits as large as fit a square of @p size pixels.
-QImage figures(const FigureOutlines& outlines, int size, const QColor& color);
+/**
+ * The figures stacked in bold digits as large as fit a square of @p size
+ * pixels, each character's ink taken from @p masks, where it is drawn once per
+ * scale and place within a pixel.
+ */
+QImage figures(const FigureOutlines& outlines, int size, const QColor& color,
+               FigureGlyphMasks& masks);
 /// @p image scaled to fit a square of @p size pixels, centred.
 QImage squared(const QImage& image, int size);
 
@@ -111,6 +124,7 @@ public:
     TrayPixmap square(const QStringList& texts, const QColor& color, int side);
     /// How many squares were drawn, not found; for tests and measurements.
     int drawnCount() const { return m_drawnCount; }
+    const FigureGlyphMasks& masks() const { return m_masks; }
 
 private:
     struct Kept {
@@ -120,6 +134,7 @@ private:
         std::vector<std::pair<int, TrayPixmap>> sides;
     };
     FigureGlyphs m_glyphs;
+    FigureGlyphMasks m_masks;
     /// The most recently shown last.
     std::vector<Kept> m_kept;
     int m_drawnCount = 0;
