@@ -205,6 +205,8 @@ int largeSquareSide(const QImage& largestDrawn) {
     return side;
 }
 
+FigureSquares::FigureSquares(std::shared_ptr<FigureGlyphMasks> masks) : m_masks(std::move(masks)) {}
+
 TrayPixmap FigureSquares::square(const QStringList& texts, const QColor& color, int side) {
     const QRgb rgba = color.rgba();
     auto kept = std::find_if(m_kept.begin(), m_kept.end(), [&](const Kept& entry) {
@@ -224,7 +226,7 @@ TrayPixmap FigureSquares::square(const QStringList& texts, const QColor& color, 
             return pixmap;
     }
     ++m_drawnCount;
-    const TrayPixmap pixmap = TrayPixmap::fromImage(figures(kept->outlines, side, color, m_masks));
+    const TrayPixmap pixmap = TrayPixmap::fromImage(figures(kept->outlines, side, color, *m_masks));
     // The large square's side follows the button's width, which may change
     // while the figures stay (the combined item's other readings): one large
     // square is kept beside those at the icon heights, the latest.

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -120,11 +121,16 @@ class FigureSquares {
 public:
     static constexpr std::size_t kKeptFigures = 4;
 
+    /// The characters' masks come from @p masks, which the items of one bar share: their
+    /// readings are mostly the same digits in the same places.
+    explicit FigureSquares(
+        std::shared_ptr<FigureGlyphMasks> masks = std::make_shared<FigureGlyphMasks>());
+
     /// The square of the figures @p texts in @p color at @p side, drawn or as drawn before.
     TrayPixmap square(const QStringList& texts, const QColor& color, int side);
     /// How many squares were drawn, not found; for tests and measurements.
     int drawnCount() const { return m_drawnCount; }
-    const FigureGlyphMasks& masks() const { return m_masks; }
+    const FigureGlyphMasks& masks() const { return *m_masks; }
 
 private:
     struct Kept {
@@ -134,7 +140,7 @@ private:
         std::vector<std::pair<int, TrayPixmap>> sides;
     };
     FigureGlyphs m_glyphs;
-    FigureGlyphMasks m_masks;
+    std::shared_ptr<FigureGlyphMasks> m_masks;
     /// The most recently shown last.
     std::vector<Kept> m_kept;
     int m_drawnCount = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/FigureGlyphMasks.h"
 #include "Platform/StatusBar.h"
 
 #include <QDBusConnection>
@@ -42,6 +43,8 @@ public:
     /// True while the items are in the tray rather than on the own bar.
     bool isInTray() const { return m_inTray; }
     OwnStatusBar& ownBar() const { return *m_ownBar; }
+    /// The masks the items' squares of figures are laid from, shared by every item.
+    const std::shared_ptr<FigureGlyphMasks>& glyphMasks() const { return m_glyphMasks; }
     std::vector<TrayStatusItem*> items() const;
 
     /// A click on @p item in the tray at the host's (@p x, @p y); 0, 0 when
@@ -65,6 +68,7 @@ private:
 
     QDBusConnection m_bus;
     std::unique_ptr<OwnStatusBar> m_ownBar;
+    std::shared_ptr<FigureGlyphMasks> m_glyphMasks = std::make_shared<FigureGlyphMasks>();
     std::vector<std::unique_ptr<TrayStatusItem>> m_items;
     QDBusServiceWatcher* m_watcher = nullptr;
     std::function<void()> m_secondaryAction;

@@ -34,7 +34,7 @@ QString nameShownIn(const OwnStatusBarButton& button) {
 } // namespace
 
 TrayStatusItem::TrayStatusItem(TrayStatusBar& bar, OwnStatusItem& ownItem, int number)
-    : m_bar(bar), m_ownItem(ownItem), m_number(number) {
+    : m_bar(bar), m_ownItem(ownItem), m_figureSquares(bar.glyphMasks()), m_number(number) {
     m_ownItem.ownButton().installEventFilter(this);
 }
 
