@@ -23,6 +23,12 @@ void dilate(const std::vector<std::uint8_t>& from, std::vector<std::uint8_t>& in
     }
 }
 
+// What keeping @p mask costs: its cells and its entry, so that even empty
+// masks (a blank) count against the budget.
+std::size_t keptSize(const FigureGlyphMask& mask) {
+    return mask.bold.size() + mask.halo.size() + sizeof(FigureGlyphMask) + 64;
+}
+
 } // namespace
 
 FigureGlyphMask FigureGlyphMasks::draw(const Key& key, const QPainterPath& outline,
@@ -90,7 +96,7 @@ const FigureGlyphMask& FigureGlyphMasks::mask(const Key& key, const QPainterPath
     }
     ++m_drawnCount;
     FigureGlyphMask drawnMask = draw(key, outline, embolden);
-    const std::size_t bytes = drawnMask.bold.size() + drawnMask.halo.size();
+    const std::size_t bytes = keptSize(drawnMask);
     while (!m_kept.empty() && m_bytes + bytes > kMaxBytes)
         dropLeastRecent();
     m_bytes += bytes;
@@ -102,7 +108,7 @@ void FigureGlyphMasks::dropLeastRecent() {
         std::min_element(m_kept.begin(), m_kept.end(), [](const auto& a, const auto& b) {
             return a.second.lastUse < b.second.lastUse;
         });
-    m_bytes -= oldest->second.mask.bold.size() + oldest->second.mask.halo.size();
+    m_bytes -= keptSize(oldest->second.mask);
     m_kept.erase(oldest);
 }
 

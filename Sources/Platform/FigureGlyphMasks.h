@@ -45,7 +45,7 @@ public:
         bool operator<(const Key& other) const { return tied() < other.tied(); }
     };
 
-    /// The bytes of masks kept, at most; past them the least recently used go.
+    /// The bytes kept masks take, at most; past them the least recently used go.
     static constexpr std::size_t kMaxBytes = 128 * 1024;
 
     /**

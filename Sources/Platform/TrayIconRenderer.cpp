@@ -36,6 +36,24 @@ std::vector<const QLabel*> shownLabels(const QWidget& view) {
     return labels;
 }
 
+// Lays @p mask, its origin at @p originX, @p originY, over the coverages of a
+// square of @p size: each cell keeps the greater of the two.
+void layOver(const FigureGlyphMask& mask, int originX, int originY, int size,
+             std::vector<std::uint8_t>& bold, std::vector<std::uint8_t>& halo) {
+    const int left = originX + mask.left;
+    const int top = originY + mask.top;
+    const int fromX = std::max(0, -left);
+    const int toX = std::min(mask.width, size - left);
+    for (int row = std::max(0, -top); row < std::min(mask.height, size - top); ++row) {
+        const std::size_t from = std::size_t(row) * mask.width;
+        const std::size_t into = std::size_t(top + row) * size + left;
+        for (int column = fromX; column < toX; ++column) {
+            bold[into + column] = std::max(bold[into + column], mask.bold[from + column]);
+            halo[into + column] = std::max(halo[into + column], mask.halo[from + column]);
+        }
+    }
+}
+
 } // namespace
 
 ShownText ShownText::of(const QWidget& view) {
@@ -143,20 +161,8 @@ QImage figures(const FigureOutlines& outlines, int size, const QColor& color,
             const FigureGlyphMasks::Key key{character.code, scale, halo,
                                             static_cast<int>(across - 4L * originX),
                                             static_cast<int>(quarters - 4L * originY)};
-            const FigureGlyphMask& mask = masks.mask(key, character.outline, embolden);
-            const int left = originX + mask.left;
-            const int top = originY + mask.top;
-            const int fromX = std::max(0, -left);
-            const int toX = std::min(mask.width, size - left);
-            for (int row = std::max(0, -top); row < std::min(mask.height, size - top); ++row) {
-                const std::size_t from = std::size_t(row) * mask.width;
-                const std::size_t into = std::size_t(top + row) * size + left;
-                for (int column = fromX; column < toX; ++column) {
-                    bold[into + column] = std::max(bold[into + column], mask.bold[from + column]);
-                    spread[into + column] =
-                        std::max(spread[into + column], mask.halo[from + column]);
-                }
-            }
+            layOver(masks.mask(key, character.outline, embolden), originX, originY, size, bold,
+                    spread);
         }
     }
     // The digits over the halo, premultiplied. The halo is white or black, so

@@ -85,6 +85,15 @@ TEST(FigureGlyphMasks, KeepsEachPlaceOnceAndLetsTheLeastRecentGo) {
     EXPECT_EQ(masks.drawnCount(), drawn);
     masks.mask({u'8', 0.2, 1, 1, 0}, eight, 1.2);
     EXPECT_EQ(masks.drawnCount(), drawn + 1) << "long unused, it went";
+
+    // Blanks have no cells, yet each is an entry: they count too.
+    FigureGlyphMasks blanks;
+    const QPainterPath blank = outlineOf(QChar(u' '));
+    for (int i = 0; i < 4000; ++i)
+        blanks.mask({u' ', 0.1 + i / 10000.0, 1, 0, 0}, blank, 1);
+    EXPECT_LE(blanks.keptBytes(), FigureGlyphMasks::kMaxBytes);
+    blanks.mask({u' ', 0.1, 1, 0, 0}, blank, 1);
+    EXPECT_EQ(blanks.drawnCount(), 4001);
 }
 
 // A new reading made of characters drawn for earlier ones takes their masks:
