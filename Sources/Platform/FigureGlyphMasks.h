@@ -46,7 +46,7 @@ public:
     };
 
     /// The bytes kept masks take, at most; past them the least recently used go.
-    static constexpr std::size_t kMaxBytes = 128 * 1024;
+    static constexpr std::size_t kMaxBytes = 96 * 1024;
 
     /**
      * The mask of @p key, drawn from @p outline (the character at the reference size, its origin
