@@ -24,31 +24,43 @@ bool appendInt(DBusMessageIter* iter, dbus_int32_t value) {
     return dbus_message_iter_append_basic(iter, DBUS_TYPE_INT32, &value);
 }
 
-bool appendPixmaps(DBusMessageIter* iter, const TrayPixmapList& pixmaps) {
+// Writes an array of @p signature on @p iter: one container of @p elementType
+// per item of @p items, each filled by @p write. It stops at the first item
+// that cannot be written, closing what it opened.
+template <typename Items, typename Write>
+bool appendArray(DBusMessageIter* iter, const char* signature, int elementType, const Items& items,
+                 Write write) {
     DBusMessageIter array;
-    if (!dbus_message_iter_open_container(iter, DBUS_TYPE_ARRAY, "(iiay)", &array))
+    if (!dbus_message_iter_open_container(iter, DBUS_TYPE_ARRAY, signature, &array))
         return false;
     bool written = true;
-    for (const TrayPixmap& pixmap : pixmaps) {
-        DBusMessageIter structure;
-        DBusMessageIter bytes;
-        if (!dbus_message_iter_open_container(&array, DBUS_TYPE_STRUCT, nullptr, &structure)) {
+    for (const auto& item : items) {
+        DBusMessageIter element;
+        if (!dbus_message_iter_open_container(&array, elementType, nullptr, &element)) {
             written = false;
             break;
         }
-        written = appendInt(&structure, pixmap.width) && appendInt(&structure, pixmap.height) &&
-                  dbus_message_iter_open_container(&structure, DBUS_TYPE_ARRAY, "y", &bytes);
-        if (written) {
-            const char* data = pixmap.pixels.constData();
-            written = dbus_message_iter_append_fixed_array(&bytes, DBUS_TYPE_BYTE, &data,
-                                                           int(pixmap.pixels.size())) &&
-                      dbus_message_iter_close_container(&structure, &bytes);
-        }
-        written = dbus_message_iter_close_container(&array, &structure) && written;
+        written = write(&element, item);
+        written = dbus_message_iter_close_container(&array, &element) && written;
         if (!written)
             break;
     }
     return dbus_message_iter_close_container(iter, &array) && written;
+}
+
+bool appendPixmaps(DBusMessageIter* iter, const TrayPixmapList& pixmaps) {
+    return appendArray(
+        iter, "(iiay)", DBUS_TYPE_STRUCT, pixmaps,
+        [](DBusMessageIter* structure, const TrayPixmap& pixmap) {
+            DBusMessageIter bytes;
+            if (!appendInt(structure, pixmap.width) || !appendInt(structure, pixmap.height) ||
+                !dbus_message_iter_open_container(structure, DBUS_TYPE_ARRAY, "y", &bytes))
+                return false;
+            const char* data = pixmap.pixels.constData();
+            return dbus_message_iter_append_fixed_array(&bytes, DBUS_TYPE_BYTE, &data,
+                                                        int(pixmap.pixels.size())) &&
+                   dbus_message_iter_close_container(structure, &bytes);
+        });
 }
 
 bool appendToolTip(DBusMessageIter* iter, const TrayToolTip& toolTip) {
@@ -135,23 +147,12 @@ const std::array<Property, 17> kProperties = {{
 
 // Every property, as the a{sv} of Properties.GetAll.
 bool appendAllProperties(DBusMessageIter* iter, const Properties& properties) {
-    DBusMessageIter array;
-    if (!dbus_message_iter_open_container(iter, DBUS_TYPE_ARRAY, "{sv}", &array))
-        return false;
-    bool written = true;
-    for (const Property& property : kProperties) {
-        DBusMessageIter entry;
-        if (!dbus_message_iter_open_container(&array, DBUS_TYPE_DICT_ENTRY, nullptr, &entry)) {
-            written = false;
-            break;
-        }
-        written = dbus_message_iter_append_basic(&entry, DBUS_TYPE_STRING, &property.name) &&
-                  property.write(&entry, properties);
-        written = dbus_message_iter_close_container(&array, &entry) && written;
-        if (!written)
-            break;
-    }
-    return dbus_message_iter_close_container(iter, &array) && written;
+    return appendArray(iter, "{sv}", DBUS_TYPE_DICT_ENTRY, kProperties,
+                       [&](DBusMessageIter* entry, const Property& property) {
+                           return dbus_message_iter_append_basic(entry, DBUS_TYPE_STRING,
+                                                                 &property.name) &&
+                                  property.write(entry, properties);
+                       });
 }
 
 } // namespace
