@@ -60,60 +60,49 @@ void StatusNotifierItem::registerWithWatcher(std::function<void(bool)> done) {
         done(false);
 }
 
-void StatusNotifierItem::setId(const QString& id) {
-    if (id == m_properties.id)
-        return;
-    m_properties.id = id;
+template <typename Value> bool StatusNotifierItem::replace(Value& property, const Value& value) {
+    if (property == value)
+        return false;
+    property = value;
     changed();
+    return true;
+}
+
+void StatusNotifierItem::setId(const QString& id) {
+    replace(m_properties.id, id);
 }
 
 void StatusNotifierItem::setCategory(const QString& category) {
-    if (category == m_properties.category)
-        return;
-    m_properties.category = category;
-    changed();
+    replace(m_properties.category, category);
 }
 
 void StatusNotifierItem::setTitle(const QString& title) {
-    if (title == m_properties.title)
-        return;
-    m_properties.title = title;
-    changed();
-    emitSignal("NewTitle");
+    if (replace(m_properties.title, title))
+        emitSignal("NewTitle");
 }
 
 void StatusNotifierItem::setStatus(const QString& status) {
-    if (status == m_properties.status)
-        return;
-    m_properties.status = status;
-    changed();
-    emitSignal("NewStatus", {status});
+    if (replace(m_properties.status, status))
+        emitSignal("NewStatus", {status});
 }
 
 void StatusNotifierItem::setIcon(const TrayPixmapList& pixmaps) {
-    if (pixmaps == m_properties.icon)
+    if (!replace(m_properties.icon, pixmaps))
         return;
-    m_properties.icon = pixmaps;
-    changed();
     ++m_newIconCount;
     emitSignal("NewIcon");
 }
 
 void StatusNotifierItem::setLabel(const QString& label, const QString& guide) {
-    if (label == m_properties.label && guide == m_properties.labelGuide)
-        return;
-    m_properties.label = label;
-    m_properties.labelGuide = guide;
-    changed();
-    emitSignal("XAyatanaNewLabel", {label, guide});
+    const bool newLabel = replace(m_properties.label, label);
+    const bool newGuide = replace(m_properties.labelGuide, guide);
+    if (newLabel || newGuide)
+        emitSignal("XAyatanaNewLabel", {label, guide});
 }
 
 void StatusNotifierItem::setToolTip(const TrayToolTip& toolTip) {
-    if (toolTip == m_properties.toolTip)
-        return;
-    m_properties.toolTip = toolTip;
-    changed();
-    emitSignal("NewToolTip");
+    if (replace(m_properties.toolTip, toolTip))
+        emitSignal("NewToolTip");
 }
 
 void StatusNotifierItem::changed() {

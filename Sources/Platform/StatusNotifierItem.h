@@ -78,6 +78,8 @@ private:
     /// Sends a signal of the item's interface with string arguments.
     void emitSignal(const char* name, std::initializer_list<QString> arguments = {});
     void changed();
+    /// Sets @p property to @p value; true, and the kept reply dropped, when it was another.
+    template <typename Value> bool replace(Value& property, const Value& value);
 
     std::unique_ptr<PrivateBusConnection> m_connection;
     QString m_serviceName;
