@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <algorithm>
 #include <cstring>
 
 namespace velto::platform {
@@ -31,6 +32,14 @@ StatusNotifierItem::StatusNotifierItem(int number, Requests requests)
                         .arg(QCoreApplication::applicationPid())
                         .arg(number)),
       m_requests(std::move(requests)) {
+    m_toolTipWait.setSingleShot(true);
+    m_toolTipWait.setInterval(kToolTipWaitMilliseconds);
+    connect(&m_toolTipWait, &QTimer::timeout, this, [this] {
+        // Those that did not read may have left the bus; they are seen again when they read.
+        std::erase_if(m_wholeReaders,
+                      [](const auto& entry) { return entry.second.owesToolTipRead; });
+        emitSignal("NewToolTip");
+    });
     if (!m_connection)
         return;
     m_exported =
@@ -101,8 +110,24 @@ void StatusNotifierItem::setLabel(const QString& label, const QString& guide) {
 }
 
 void StatusNotifierItem::setToolTip(const TrayToolTip& toolTip) {
-    if (replace(m_properties.toolTip, toolTip))
+    if (!replace(m_properties.toolTip, toolTip))
+        return;
+    // Hosts that read everything after a signal will read this tool tip too,
+    // when each of them has a signal it has not read after yet.
+    const bool allWillRead =
+        !m_toolTipReadAlone && !m_wholeReaders.empty() &&
+        std::all_of(m_wholeReaders.begin(), m_wholeReaders.end(),
+                    [](const auto& entry) { return entry.second.signalledSinceRead; });
+    if (!allWillRead) {
+        m_toolTipWait.stop();
         emitSignal("NewToolTip");
+        return;
+    }
+    for (auto& entry : m_wholeReaders)
+        entry.second.owesToolTipRead = true;
+    // A wait already running is not restarted: one change after another must not hold it off.
+    if (!m_toolTipWait.isActive())
+        m_toolTipWait.start();
 }
 
 void StatusNotifierItem::changed() {
@@ -121,7 +146,25 @@ void StatusNotifierItem::emitSignal(const char* name, std::initializer_list<QStr
     for (const QString& argument : arguments)
         if (!StatusNotifierMessages::appendString(&iter, argument))
             return;
-    m_connection->send(message.get());
+    if (!m_connection->send(message.get()))
+        return;
+    for (auto& entry : m_wholeReaders)
+        entry.second.signalledSinceRead = true;
+}
+
+void StatusNotifierItem::noteReader(DBusMessage* call, bool readsEverything) {
+    const char* sender = dbus_message_get_sender(call);
+    if (!sender)
+        return;
+    if (!readsEverything) {
+        m_toolTipReadAlone = true;
+        return;
+    }
+    m_wholeReaders[sender] = WholeReader{};
+    if (m_toolTipWait.isActive() &&
+        std::none_of(m_wholeReaders.begin(), m_wholeReaders.end(),
+                     [](const auto& entry) { return entry.second.owesToolTipRead; }))
+        m_toolTipWait.stop();
 }
 
 bool StatusNotifierItem::handleCall(DBusMessage* call) {
@@ -163,6 +206,7 @@ bool StatusNotifierItem::answerProperties(DBusMessage* call, const char* member)
             replyError(call, DBUS_ERROR_UNKNOWN_INTERFACE, "No such interface");
             return true;
         }
+        noteReader(call, true);
         // The first host to ask after a change gets the reply built for it;
         // the next ones a copy of it.
         DBusMessagePtr answer;
@@ -189,6 +233,8 @@ bool StatusNotifierItem::answerProperties(DBusMessage* call, const char* member)
             replyError(call, DBUS_ERROR_UNKNOWN_PROPERTY, "No such property");
             return true;
         }
+        if (is(name, "ToolTip"))
+            noteReader(call, false);
         reply(call, std::move(answer));
         return true;
     }

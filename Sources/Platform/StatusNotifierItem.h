@@ -6,9 +6,12 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <memory>
+#include <string>
 
 namespace velto::platform {
 
@@ -21,6 +24,11 @@ namespace velto::platform {
  * Its connection is run on the main thread (PrivateBusConnection): a host
  * that reads every property after every change is answered from one reply,
  * built once per change.
+ *
+ * Such hosts read everything again after each signal, so a new tool tip that
+ * comes with another change is already theirs once they have read: NewToolTip
+ * then waits for those reads and goes out only if one does not come. Hosts
+ * that read the tool tip alone get it at once.
  */
 class StatusNotifierItem final : public QObject {
 public:
@@ -64,6 +72,8 @@ public:
 
     /// How many NewIcon signals went out; for tests and measurements.
     int newIconCount() const { return m_newIconCount; }
+    /// How long NewToolTip waits for the reads of hosts that read every property.
+    static constexpr int kToolTipWaitMilliseconds = 500;
 
 private:
     bool handleCall(DBusMessage* call);
@@ -80,6 +90,14 @@ private:
     void changed();
     /// Sets @p property to @p value; true, and the kept reply dropped, when it was another.
     template <typename Value> bool replace(Value& property, const Value& value);
+    /// Notes what @p call tells of its sender's way of reading, before it is answered.
+    void noteReader(DBusMessage* call, bool readsEverything);
+
+    /// A host seen reading every property with GetAll.
+    struct WholeReader {
+        bool signalledSinceRead = false; // will read again: a signal went out after its last read
+        bool owesToolTipRead = false;    // has not read since the tool tip changed
+    };
 
     std::unique_ptr<PrivateBusConnection> m_connection;
     QString m_serviceName;
@@ -90,6 +108,10 @@ private:
     // The GetAll answer sent first after the last change; later ones are its copies.
     DBusMessagePtr m_getAllReply;
     int m_newIconCount = 0;
+
+    std::map<std::string, WholeReader> m_wholeReaders; // by unique bus name
+    bool m_toolTipReadAlone = false; // some host reads ToolTip by itself: it needs NewToolTip
+    QTimer m_toolTipWait;            // runs while NewToolTip waits for the reads owed
 };
 
 } // namespace velto::platform

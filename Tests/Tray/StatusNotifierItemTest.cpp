@@ -229,6 +229,55 @@ TEST(StatusNotifierItem, SignalsTellWhatChangedWithTheirArguments) {
     EXPECT_EQ(item.newIconCount(), 1);
 }
 
+TEST(StatusNotifierItem, ANewToolTipWaitsOnlyForHostsThatReadEverythingAgain) {
+    StatusNotifierItem item(6, {});
+    ASSERT_TRUE(item.isExported());
+    // This test's connection plays the host: it hears the signals and reads.
+    test::SignalRecorder recorder;
+    ASSERT_TRUE(recorder.listenTo(item.serviceName()));
+    const auto heard = [&](const QString& member) {
+        return static_cast<int>(recorder.members().count(member));
+    };
+    const auto toolTipRead = [&] {
+        registerTrayTypes();
+        return qdbus_cast<TrayToolTip>(getAll(item.serviceName()).value(QStringLiteral("ToolTip")))
+            .text;
+    };
+    const auto showing = [&](const char* reading, QRgb colour) {
+        item.setIcon(onePixmap(colour));
+        item.setToolTip({{}, {}, QStringLiteral("CPU"), QString::fromLatin1(reading)});
+    };
+
+    // No host has read yet, so none is known to read again.
+    item.setToolTip({{}, {}, QStringLiteral("CPU"), QStringLiteral("1%")});
+    ASSERT_TRUE(waitUntil([&] { return heard(QStringLiteral("NewToolTip")) == 1; }));
+
+    // The host reads everything after the icon's signal: that read carries the tool tip.
+    toolTipRead();
+    showing("2%", qRgba(255, 0, 0, 255));
+    ASSERT_TRUE(waitUntil([&] { return heard(QStringLiteral("NewIcon")) == 1; }));
+    EXPECT_EQ(toolTipRead(), QStringLiteral("2%"));
+    waitUntil([] { return false; }, StatusNotifierItem::kToolTipWaitMilliseconds + 300);
+    EXPECT_EQ(heard(QStringLiteral("NewToolTip")), 1);
+
+    // A tool tip with no signal before it goes out at once: the read right
+    // after would have ended any wait.
+    item.setToolTip({{}, {}, QStringLiteral("CPU"), QStringLiteral("3%")});
+    EXPECT_EQ(toolTipRead(), QStringLiteral("3%"));
+    ASSERT_TRUE(waitUntil([&] { return heard(QStringLiteral("NewToolTip")) == 2; }));
+
+    // A host that does not read after the icon gets the tool tip's signal after the wait.
+    showing("4%", qRgba(0, 0, 255, 255));
+    ASSERT_TRUE(waitUntil([&] { return heard(QStringLiteral("NewToolTip")) == 3; }));
+
+    // Once a host reads the tool tip by itself, it goes out at once, whatever others read.
+    toolTipRead();
+    EXPECT_EQ(itemProperty(item.serviceName(), QStringLiteral("ToolTip")).isValid(), true);
+    showing("5%", qRgba(0, 255, 0, 255));
+    EXPECT_EQ(toolTipRead(), QStringLiteral("5%"));
+    ASSERT_TRUE(waitUntil([&] { return heard(QStringLiteral("NewToolTip")) == 4; }));
+}
+
 TEST(StatusNotifierItem, ARequestMayEndTheItemThatHeardIt) {
     std::unique_ptr<StatusNotifierItem> item;
     std::optional<std::pair<int, int>> clickedAt;
