@@ -272,7 +272,7 @@ TEST(StatusNotifierItem, ANewToolTipWaitsOnlyForHostsThatReadEverythingAgain) {
 
     // Once a host reads the tool tip by itself, it goes out at once, whatever others read.
     toolTipRead();
-    EXPECT_EQ(itemProperty(item.serviceName(), QStringLiteral("ToolTip")).isValid(), true);
+    EXPECT_TRUE(itemProperty(item.serviceName(), QStringLiteral("ToolTip")).isValid());
     showing("5%", qRgba(0, 255, 0, 255));
     EXPECT_EQ(toolTipRead(), QStringLiteral("5%"));
     ASSERT_TRUE(waitUntil([&] { return heard(QStringLiteral("NewToolTip")) == 4; }));
